@@ -1,0 +1,27 @@
+# The whole set-up: `make run` builds and starts the program, `make test`
+# builds and runs every test. Builds are Release, in build/.
+BUILD := build
+JOBS := 2
+
+.PHONY: all build run test bench fuzz clean
+
+all: build
+
+build:
+	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+	@cmake --build $(BUILD) -j$(JOBS)
+
+run: build
+	@sh scripts/start-interactive $(BUILD)/primesearch
+
+test: build
+	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+
+bench:
+	@bash scripts/bench
+
+fuzz:
+	@bash scripts/fuzz $(or $(SECONDS_PER_TARGET),20)
+
+clean:
+	rm -rf $(BUILD) build-*

@@ -1,0 +1,9 @@
+// The one integer type of the program: every candidate, range end and factor.
+#pragma once
+
+#include <cstdint>
+
+using Number = std::uint32_t;
+
+// Largest number a user may type at a prompt.
+inline constexpr Number upper_limit = 2000000000;

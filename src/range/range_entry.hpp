@@ -1,0 +1,12 @@
+// The dialogue that asks for the two ends of a range, in either order.
+#pragma once
+
+#include "menu/menu_loop.hpp"
+#include "number/number.hpp"
+
+struct RangeEntry {
+    bool reported;  // both ends were equal: the single-number report was shown
+    Number lo, hi;  // otherwise lo < hi
+};
+
+RangeEntry enter_range(Mode mode);

@@ -1,0 +1,39 @@
+// The stamps taken at the start and end of a run, and the elapsed time.
+#include "range/run_clock.hpp"
+
+#include <cstring>
+
+namespace {
+
+std::time_t system_clock() { return std::time(nullptr); }
+
+ClockSource clock_source = system_clock;
+
+void format_local(char (&out)[9], std::time_t when, const char* format) {
+    const std::tm* local = std::localtime(&when);
+    if (local == nullptr || std::strftime(out, sizeof out, format, local) != 8)
+        std::memcpy(out, "--------", sizeof out);
+}
+
+}  // namespace
+
+void set_clock_source(ClockSource source) {
+    clock_source = source != nullptr ? source : system_clock;
+}
+
+RunStamp take_stamp() {
+    RunStamp stamp;
+    stamp.seconds = clock_source();
+    format_local(stamp.date, clock_source(), "%m/%d/%y");
+    format_local(stamp.time, clock_source(), "%H:%M:%S");
+    return stamp;
+}
+
+std::uint32_t elapsed_seconds(const RunStamp& start, const RunStamp& end) {
+    const double seconds = std::difftime(end.seconds, start.seconds);
+    return seconds > 0 ? static_cast<std::uint32_t>(static_cast<long long>(seconds)) : 0;
+}
+
+ElapsedTime split_elapsed(std::uint32_t seconds) {
+    return {seconds / 86400, seconds % 86400 / 3600, seconds % 86400 % 3600 / 60, seconds % 60};
+}

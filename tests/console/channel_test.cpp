@@ -1,0 +1,44 @@
+// The output layer: CR LF translation, buffering and the order of channels.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+
+#include "console/channel.hpp"
+#include "support/console_capture.hpp"
+
+TEST(Channel, WritesEachLfAsCrLfAcrossBufferRefills) {
+    static Channel channel;
+    channel.stream = std::tmpfile();
+    std::string text;
+    for (int i = 0; i < 30000; ++i) text += "ab\n";
+    channel_write(channel, text.data(), text.size());
+    channel_write(channel, "\n\r\n", 3);
+    channel_flush(channel);
+    EXPECT_EQ(read_stream(channel.stream), crlf(text) + "\r\n\r\r\n");
+    std::fclose(channel.stream);
+}
+
+TEST(Channel, ScreenIsFlushedBeforeStandardErrorIsWritten) {
+    // Both go to one stream, as with 2>&1: the order of writing must survive.
+    std::FILE* both = std::tmpfile();
+    attach_console(both, both, false);
+    channel_write(screen_channel(), "menu\n", 5);
+    channel_write(error_channel(), "\x1b[2J", 4);
+    channel_end_message(error_channel());
+    channel_write(screen_channel(), "next", 4);
+    flush_console();
+    EXPECT_EQ(read_stream(both), "menu\r\n\x1b[2Jnext");
+    attach_console(stdout, stderr, false);
+    std::fclose(both);
+}
+
+TEST(Channel, AFailedStreamIsRemembered) {
+    static Channel channel;
+    channel.stream = std::fopen("/dev/full", "w");
+    ASSERT_NE(channel.stream, nullptr);
+    channel_write(channel, "x", 1);
+    channel_flush(channel);
+    EXPECT_TRUE(channel.failed);
+    std::fclose(channel.stream);
+}

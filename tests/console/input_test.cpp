@@ -1,0 +1,89 @@
+// Line input and validated number entry against scripted standard input.
+#include <gtest/gtest.h>
+
+#include <string>
+
+#include "console/line_input.hpp"
+#include "console/messages.hpp"
+#include "console/number_entry.hpp"
+#include "support/console_capture.hpp"
+
+std::string line_of(ConsoleCapture&) {
+    char buffer[line_buffer_size];
+    const std::size_t length = read_line(buffer);
+    EXPECT_EQ(buffer[length], '\0');
+    return {buffer, length};
+}
+
+TEST(ReadLine, SplitsLinesAndDropsOnlyTheCrBeforeTheLf) {
+    ConsoleCapture console("one\r\ntwo\n\nx\ry\r\r\nlast\r");
+    EXPECT_EQ(line_of(console), "one");
+    EXPECT_EQ(line_of(console), "two");
+    EXPECT_EQ(line_of(console), "");
+    EXPECT_EQ(line_of(console), "x\ry\r");
+    EXPECT_EQ(line_of(console), "last\r");
+    EXPECT_THROW(line_of(console), InputEnded);
+}
+
+TEST(ReadLine, KeepsThe255FirstBytesOfALongerLine) {
+    const std::string longer(255, 'a');
+    ConsoleCapture console(longer + "bcd\n" + std::string(254, 'z') + "\r\n" + longer + "\r\nnext");
+    EXPECT_EQ(line_of(console), longer);
+    EXPECT_EQ(line_of(console), std::string(254, 'z'));
+    EXPECT_EQ(line_of(console), longer);
+    EXPECT_EQ(line_of(console), "next");
+}
+
+TEST(ReadInteger, ConvertsTheLine) {
+    ConsoleCapture console("-1\nabc\n\n4294967297\n");
+    EXPECT_EQ(read_integer(), -1);
+    EXPECT_EQ(read_integer(), 0);
+    EXPECT_EQ(read_integer(), 0);
+    EXPECT_EQ(read_integer(), 1);
+}
+
+// Feeds one entry (and the Enter of a possible pause) to read_valid_number.
+struct Entry {
+    Number value;
+    std::string screen;
+};
+
+Entry enter(const std::string& line) {
+    ConsoleCapture console(line + "\n\n");
+    const Number value = read_valid_number();
+    return {value, console.screen()};
+}
+
+TEST(ReadValidNumber, AcceptsNumbersFrom1To2000000000) {
+    const std::pair<const char*, Number> accepted[] = {
+        {"2000000000", 2000000000}, {"1", 1}, {"+7", 7}, {"   7", 7}, {"7abc", 7}, {"7 8", 7},
+        {"07", 7}, {"1e3", 1}, {"1d3", 1}, {"1e-310", 1}, {"2e9", 2}, {"0.5", 0}};
+    for (const auto& [line, value] : accepted) {
+        const Entry e = enter(line);
+        EXPECT_EQ(e.value, value) << line;
+        EXPECT_EQ(e.screen, "") << line;
+    }
+}
+
+TEST(ReadValidNumber, ExplainsEachRejectionAndPauses) {
+    const std::pair<std::string, const Message*> rejected[] = {
+        {"", &MSG_NOT_POSITIVE},          {"0", &MSG_NOT_POSITIVE},
+        {"-5", &MSG_NOT_POSITIVE},        {"-0", &MSG_NOT_POSITIVE},
+        {"abc", &MSG_NOT_POSITIVE},       {"１２", &MSG_NOT_POSITIVE},
+        {"1e-400", &MSG_NOT_POSITIVE},    {"inf", &MSG_NOT_POSITIVE},
+        {"2000000001", &MSG_TOO_LARGE},   {"9999999999", &MSG_TOO_LARGE},
+        {"2.1e9", &MSG_TOO_LARGE},        {"1e999", &MSG_TOO_LARGE},
+        {"12345678901", &MSG_TOO_MANY_DIGITS}, {" 2000000000", &MSG_TOO_MANY_DIGITS},
+        {"2000000000\r\r", &MSG_TOO_MANY_DIGITS}, {"１２３４５６", &MSG_TOO_MANY_DIGITS}};
+    for (const auto& [line, complaint] : rejected) {
+        const Entry e = enter(line);
+        EXPECT_EQ(e.value, 0u) << line;
+        EXPECT_EQ(e.screen, shown(*complaint) + shown(MSG_PRESS_ENTER)) << line;
+    }
+}
+
+TEST(ReadValidNumber, ThePauseConsumesTheNextLine) {
+    ConsoleCapture console("abc\n5\n6\n");
+    EXPECT_EQ(read_valid_number(), 0u);
+    EXPECT_EQ(read_valid_number(), 6u);
+}

@@ -1,0 +1,65 @@
+// Runs program functions against scripted input and captures their output.
+#include "support/console_capture.hpp"
+
+#include "console/channel.hpp"
+#include "console/line_input.hpp"
+
+std::string read_stream(std::FILE* stream) {
+    std::fflush(stream);
+    std::rewind(stream);
+    std::string bytes;
+    char chunk[4096];
+    std::size_t n;
+    while ((n = std::fread(chunk, 1, sizeof chunk, stream)) > 0) bytes.append(chunk, n);
+    return bytes;
+}
+
+ConsoleCapture::ConsoleCapture(const std::string& input)
+    : in_(std::tmpfile()), out_(std::tmpfile()), err_(std::tmpfile()) {
+    std::fwrite(input.data(), 1, input.size(), in_);
+    std::rewind(in_);
+    attach_input(in_);
+    attach_console(out_, err_, false);
+}
+
+ConsoleCapture::~ConsoleCapture() {
+    attach_console(stdout, stderr, false);
+    attach_input(nullptr);
+    std::fclose(in_);
+    std::fclose(out_);
+    std::fclose(err_);
+}
+
+std::string ConsoleCapture::screen() {
+    flush_console();
+    std::string bytes = read_stream(out_);
+    std::fseek(out_, 0, SEEK_END);
+    return bytes;
+}
+
+std::string ConsoleCapture::errors() {
+    flush_console();
+    std::string bytes = read_stream(err_);
+    std::fseek(err_, 0, SEEK_END);
+    return bytes;
+}
+
+std::string shown_with(const Message& message, std::initializer_list<FormatArg> args) {
+    static Channel channel;
+    channel.stream = std::tmpfile();
+    channel.failed = false;
+    write_formatted(channel, message, args);
+    channel_flush(channel);
+    std::string bytes = read_stream(channel.stream);
+    std::fclose(channel.stream);
+    return bytes;
+}
+
+std::string crlf(const std::string& text) {
+    std::string out;
+    for (char c : text) {
+        if (c == '\n') out += '\r';
+        out += c;
+    }
+    return out;
+}
