@@ -3,7 +3,7 @@
 BUILD := build
 JOBS := 2
 
-.PHONY: all build run test bench fuzz clean
+.PHONY: all build run test bench microbench fuzz clean
 
 all: build
 
@@ -19,6 +19,11 @@ test: build
 
 bench:
 	@bash scripts/bench
+
+microbench:
+	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DPRIMESEARCH_BENCH=ON -DPRIMESEARCH_TESTS=OFF >/dev/null
+	@cmake --build build-bench -j$(JOBS) --target engine_bench
+	./build-bench/bench/engine_bench
 
 fuzz:
 	@bash scripts/fuzz $(or $(SECONDS_PER_TARGET),20)

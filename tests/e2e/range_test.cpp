@@ -151,3 +151,15 @@ TEST(ResultFile, FailedWritesAreReportedNotClaimed) {
     if (access("/dev/full", W_OK) != 0) GTEST_SKIP() << "no /dev/full here";
     expect_write_failure(link_to_full_device);
 }
+
+TEST(RangeRun, CountingTheWholeSpan) {
+    Session s;
+    s.menu("5").range_entry(5, {"1"}, 1, {"2000000000"}, 2000000000);
+    s.shows("").clears().shows(shown(MSG_COUNTING)).shows(shown(MSG_DONE));
+    s.shows(crlf("■   ∈ 1 から2000000000 の間の ∋ 素数は『 98222287個 』あります.\n"
+                 "□【 区間幅 1999999999 】この区間に平均して 20.36 ごとに素数が存在します。\n\n"));
+    s.shows(crlf("★開始日時 MM/DD/YY  HH:MM:SS \n☆終了日時 MM/DD/YY  HH:MM:SS 、 "
+                 "τ(経過時間)=【D日 H時間M分S秒】"));
+    s.shows(shown(MSG_BACK_TO_MENU)).type("").back().quit();
+    expect_session(s);
+}

@@ -1,0 +1,102 @@
+"""Times the range modes of primesearch against primesieve and primecount.
+
+Each comparison runs whole processes, interleaved, several times, and takes
+medians; peak resident memory comes from the kernel's rusage of each child.
+Usage: bench.py PROGRAM [ROUNDS]
+"""
+import os
+import statistics
+import subprocess
+import sys
+import tempfile
+import time
+
+PROGRAM = os.path.abspath(sys.argv[1])
+ROUNDS = int(sys.argv[2]) if len(sys.argv) > 2 else 7
+WORK = tempfile.mkdtemp(prefix="primesearch-bench-")
+peak_kib = {}
+
+
+def run(name, command, answers=None, stdout_to_file=False):
+    """Runs one process; returns its wall time in seconds."""
+    with tempfile.TemporaryFile() as stdin:
+        stdin.write(answers.encode() if answers else b"")
+        stdin.seek(0)
+        target = os.path.join(WORK, "out.txt") if stdout_to_file else os.devnull
+        with open(target, "wb") as stdout:
+            start = time.perf_counter()
+            status = subprocess.call(command, stdin=stdin, stdout=stdout,
+                                     stderr=subprocess.DEVNULL, cwd=WORK)
+            elapsed = time.perf_counter() - start
+    if status != 0:
+        sys.exit(f"{name} failed with status {status}")
+    return elapsed
+
+
+def measure_peak(name, command, answers=None, stdout_to_file=False):
+    """Peak resident memory in KiB, read by GNU time: a child forked from
+    Python would count Python's own pages as its peak."""
+    report = os.path.join(WORK, "peak.txt")
+    run(name, ["/usr/bin/time", "-f", "%M", "-o", report] + command, answers, stdout_to_file)
+    with open(report) as f:
+        peak_kib[name] = int(f.read().split()[-1])
+
+
+def compare(title, ours, reference, limit):
+    """Interleaves both commands ROUNDS times; prints the ratio of medians."""
+    times = {"ours": [], "reference": []}
+    for _ in range(ROUNDS):
+        times["ours"].append(run(*ours))
+        times["reference"].append(run(*reference))
+    a = statistics.median(times["ours"])
+    b = statistics.median(times["reference"])
+    ratio = a / b
+    verdict = "met" if ratio <= limit else "MISSED"
+    print(f"{title:<52} {a * 1000:8.1f} ms / {b * 1000:8.1f} ms = {ratio:5.2f}"
+          f"  (target <= {limit})  {verdict}")
+    return ratio <= limit
+
+
+def mode(number, hi):
+    return f"{number}\n1\n{hi}\n\n1\n"
+
+
+def main():
+    print(f"{ROUNDS} interleaved rounds each; medians of whole-process wall times\n")
+    met = [
+        compare("mode 5, 1 to 2000000000  vs primesieve -c -t1",
+                ("primesearch mode 5", [PROGRAM], mode(5, 2000000000)),
+                ("primesieve -c", ["primesieve", "2e9", "-c", "-t1", "-q"]), 0.25),
+        compare("mode 5, 1 to 2000000000  vs primecount",
+                ("primesearch mode 5", [PROGRAM], mode(5, 2000000000)),
+                ("primecount", ["primecount", "2000000000"]), 6.0),
+        compare("mode 4, 1 to 300000000   vs primesieve -p > file",
+                ("primesearch mode 4", [PROGRAM], mode(4, 300000000)),
+                ("primesieve -p 3e8", ["primesieve", "3e8", "-p", "-t1"], None, True), 1.25),
+        compare("mode 3, 1 to 300000000 > file vs primesieve -p > file",
+                ("primesearch mode 3", [PROGRAM], mode(3, 300000000), True),
+                ("primesieve -p 3e8", ["primesieve", "3e8", "-p", "-t1"], None, True), 1.25),
+        compare("mode 2, 1 to 100000000 > file vs primesieve -p > file",
+                ("primesearch mode 2", [PROGRAM], mode(2, 100000000), True),
+                ("primesieve -p 1e8", ["primesieve", "1e8", "-p", "-t1"], None, True), 2.5),
+    ]
+    memory_runs = {
+        "mode 2, 1 to 1e8": mode(2, 100000000),
+        "mode 3, 1 to 3e8": mode(3, 300000000),
+        "mode 4, 1 to 3e8": mode(4, 300000000),
+        "mode 5, 1 to 2e9": mode(5, 2000000000),
+        "mode 2, 1.999e9 to 2e9": "2\n1999000000\n2000000000\n\n1\n",
+        "mode 6, 2000000000": "6\n2000000000\n\n1\n",
+    }
+    for name, answers in memory_runs.items():
+        measure_peak("primesearch " + name, [PROGRAM], answers, True)
+    print()
+    for name, kib in peak_kib.items():
+        print(f"peak resident memory, {name:<34} {kib / 1024:5.2f} MiB  (target <= 8 MiB)")
+    memory_met = max(peak_kib.values()) <= 8 * 1024
+    print("\nall targets met" if all(met) and memory_met else "\nSOME TARGETS MISSED")
+    return 0 if all(met) and memory_met else 1
+
+
+if __name__ == "__main__":
+    sys.exit(main())

@@ -1,0 +1,108 @@
+// The fast engine against the trial division it stands in for: the segmented
+// sieve must give exactly the numbers is_composite calls prime, and prime
+// counting must agree with both.
+#include <gtest/gtest.h>
+
+#include <random>
+#include <vector>
+
+#include "number/is_composite.hpp"
+#include "number/prime_pi.hpp"
+#include "number/prime_scan.hpp"
+
+namespace {
+
+PrimeScan scan;  // large; one is enough
+
+std::vector<Number> scanned(Number lo, Number hi, std::size_t batch = 4096) {
+    std::vector<Number> primes, out(batch);
+    prime_scan_start(scan, lo, hi);
+    while (const std::size_t n = prime_scan_next(scan, out.data(), batch))
+        primes.insert(primes.end(), out.begin(), out.begin() + static_cast<std::ptrdiff_t>(n));
+    return primes;
+}
+
+std::vector<Number> by_trial_division(Number lo, Number hi) {
+    std::vector<Number> primes;
+    for (std::uint64_t n = lo; n <= hi; ++n)
+        if (is_composite(static_cast<Number>(n)) == 0) primes.push_back(static_cast<Number>(n));
+    return primes;
+}
+
+void expect_same_primes(Number lo, Number hi) {
+    const std::vector<Number> expected = by_trial_division(lo, hi);
+    ASSERT_EQ(scanned(lo, hi), expected) << lo << " to " << hi;
+    ASSERT_EQ(sieve_count_primes(lo, hi), expected.size()) << lo << " to " << hi;
+}
+
+// One segment spans this many numbers.
+constexpr Number segment_span = 2 * segment_odds;
+
+}  // namespace
+
+TEST(PrimeScan, EveryTinyRangeNearTheStart) {
+    for (Number lo = 0; lo <= 40; ++lo)
+        for (Number hi = lo; hi <= 80; ++hi) expect_same_primes(lo, hi);
+}
+
+TEST(PrimeScan, SmallBatchesResumeWhereTheyStopped) {
+    EXPECT_EQ(scanned(1, 100000, 1), by_trial_division(1, 100000));
+    EXPECT_EQ(scanned(2, 3, 1), (std::vector<Number>{2, 3}));
+}
+
+TEST(PrimeScan, SegmentAndPatternBoundaries) {
+    // A range from 1 has segment_low 1; from 2 it has 3.
+    for (const Number end : {segment_span - 3, segment_span - 1, segment_span, segment_span + 1,
+                             segment_span + 2, 3 * segment_span + 1, Number{30030},
+                             Number{30031}, Number{30030 * 7 + 1}})
+        expect_same_primes(1, end), expect_same_primes(2, end);
+    for (const Number start : {segment_span - 1, segment_span, segment_span + 1})
+        expect_same_primes(start, start + segment_span + 5);
+    // Squares of sieving primes and their neighbours as range ends.
+    for (const Number p : {17u, 19u, 65521u / 2 | 1u, 44711u, 44729u})
+        expect_same_primes(p * p - 70, p * p + 70);
+}
+
+TEST(PrimeScan, RandomRangesAcrossTheWholeSpan) {
+    std::mt19937 random(20261209);
+    for (int i = 0; i < 40; ++i) {
+        const Number lo = random() % upper_limit + 1;
+        const Number hi = std::min<std::uint64_t>(upper_limit, lo + random() % 3000);
+        expect_same_primes(lo, hi);
+    }
+}
+
+TEST(PrimeScan, TopOfTheRangeAnd2To31) {
+    expect_same_primes(upper_limit - 5000, upper_limit);
+    expect_same_primes(2147483648u - 3000, 2147483648u + 3000);
+    expect_same_primes(4294967295u - 2000, 4294967295u);
+}
+
+TEST(PrimePi, KnownValues) {
+    EXPECT_EQ(prime_pi(0), 0u);
+    EXPECT_EQ(prime_pi(1), 0u);
+    EXPECT_EQ(prime_pi(2), 1u);
+    EXPECT_EQ(prime_pi(3), 2u);
+    EXPECT_EQ(prime_pi(100), 25u);
+    EXPECT_EQ(prime_pi(1000000), 78498u);
+    EXPECT_EQ(prime_pi(1000000000), 50847534u);
+    EXPECT_EQ(prime_pi(2000000000), 98222287u);
+    EXPECT_EQ(prime_pi(4294967295u), 203280221u);
+    std::uint32_t count = 0;
+    for (Number x = 0; x <= 5000; ++x) {
+        count += is_composite(x) == 0;
+        ASSERT_EQ(prime_pi(x), count) << x;
+    }
+}
+
+TEST(CountPrimes, AgreesWithTheSieveOnWideAndNarrowRanges) {
+    std::mt19937 random(7);
+    for (int i = 0; i < 12; ++i) {
+        const Number lo = random() % upper_limit + 1;
+        const Number hi = std::min<std::uint64_t>(upper_limit, lo + random() % 12000000);
+        EXPECT_EQ(count_primes(lo, hi), sieve_count_primes(lo, hi)) << lo << " to " << hi;
+    }
+    EXPECT_EQ(count_primes(1, upper_limit), 98222287u);
+    EXPECT_EQ(count_primes(1000000000, upper_limit), 98222287u - 50847534u);
+    EXPECT_EQ(count_primes(24, 28), 0u);
+}
