@@ -1,6 +1,7 @@
 # The whole set-up: `make run` builds and starts the program, `make test`
 # builds and runs every test. Builds are Release, in build/.
 BUILD := build
+MAKEFLAGS += --no-print-directory
 JOBS := 2
 
 .PHONY: all build run test bench microbench fuzz clean
