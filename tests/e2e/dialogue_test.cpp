@@ -61,18 +61,3 @@ TEST(Output, ClearSequencesLandWhereTheyWereWritten) {
     EXPECT_EQ(mask_times(run.out), s.merged());
     EXPECT_EQ(run.status, 0);
 }
-
-TEST(EndOfInput, EndsQuietlyWithStatusZeroAnywhere) {
-    Session full;
-    full.menu("6").single({"abc", "12"}, 12).back().quit();
-    for (const std::size_t cut : {std::size_t{0}, std::size_t{1}, std::size_t{2}, std::size_t{5},
-                                  std::size_t{6}, full.input().size() - 2}) {
-        ProgramSetup setup = full.setup();
-        setup.input = full.input().substr(0, cut);
-        setup.timeout_seconds = 20;
-        const ProgramRun run = run_program(setup);
-        EXPECT_FALSE(run.timed_out) << cut;
-        EXPECT_EQ(run.status, 0) << cut;
-        EXPECT_EQ(run.out, full.screen().substr(0, run.out.size())) << cut;
-    }
-}

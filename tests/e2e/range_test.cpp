@@ -8,6 +8,7 @@
 
 #include "e2e/session.hpp"
 #include "support/console_capture.hpp"
+#include "support/reference_primes.hpp"
 
 namespace {
 
@@ -88,7 +89,7 @@ TEST(RangeRun, AverageIsRoundedTwiceAndToFloatInListingModes) {
 
 TEST(RangeRun, ARangeOf409NumbersWith40PrimesAverages10_23) {
     // 6984 to 7392 holds 40 primes.
-    ASSERT_EQ(primes_between(6984, 7392).size(), 40u);
+    ASSERT_EQ(primes_by_trial_division(6984, 7392).size(), 40u);
     for (int mode : {3, 5}) {
         const ProgramRun run = expect_session(one_run(mode, 6984, 7392));
         EXPECT_NE(run.out.find("平均して 10.23 ごと"), std::string::npos);

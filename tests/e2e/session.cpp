@@ -7,6 +7,7 @@
 #include "number/factorization.hpp"
 #include "number/is_composite.hpp"
 #include "support/console_capture.hpp"
+#include "support/reference_primes.hpp"
 
 namespace {
 
@@ -62,13 +63,6 @@ std::string mask_times(const std::string& bytes) {
     return s;
 }
 
-std::vector<Number> primes_between(Number lo, Number hi) {
-    std::vector<Number> primes;
-    for (std::uint64_t n = lo; n <= hi; ++n)
-        if (is_composite(static_cast<Number>(n)) == 0) primes.push_back(static_cast<Number>(n));
-    return primes;
-}
-
 Session& Session::type(const std::string& line) {
     input_ += line + "\n";
     return *this;
@@ -118,6 +112,10 @@ Session& Session::single(const std::vector<std::string>& entries, Number n) {
         shows(shown(MSG_PROMPT_SINGLE));
         if (&line != &entries.back()) rejection(line); else type(line);
     }
+    return report(n);
+}
+
+Session& Session::report(Number n) {
     const bool composite = is_composite(n) != 0;
     shows(shown(composite ? MSG_NOT_PRIME : MSG_IS_PRIME, n));
     if (composite) {
@@ -166,21 +164,11 @@ Session& Session::range_entry(int mode, const std::vector<std::string>& firsts, 
         shows(shown(MSG_FIRST_WAS, first)).shows(shown(MSG_PROMPT_SECOND));
         if (&line != &seconds.back()) rejection(line); else type(line);
     }
-    if (first == second) {
-        const bool composite = is_composite(first) != 0;
-        shows(shown(composite ? MSG_NOT_PRIME : MSG_IS_PRIME, first));
-        if (composite) {
-            ConsoleCapture console;
-            print_factorization(first);
-            shows(console.screen());
-        }
-        shows(shown(MSG_PRESS_ENTER_NL)).type("");
-    }
-    return *this;
+    return first == second ? report(first) : *this;
 }
 
 Session& Session::run(int mode, Number lo, Number hi, bool file_written) {
-    const std::vector<Number> primes = primes_between(lo, hi);
+    const std::vector<Number> primes = primes_by_trial_division(lo, hi);
     const bool to_file = mode == 2 || mode == 4;
     const bool on_screen = mode == 2 || mode == 3;
     const auto k = static_cast<std::uint32_t>(primes.size());

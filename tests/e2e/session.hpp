@@ -44,7 +44,6 @@ public:
 
 private:
     void rejection(const std::string& line);
+    Session& report(Number n);  // the single-number report and its pause
     std::string input_, merged_, file_;
 };
-
-std::vector<Number> primes_between(Number lo, Number hi);

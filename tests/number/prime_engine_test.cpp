@@ -9,6 +9,7 @@
 #include "number/is_composite.hpp"
 #include "number/prime_pi.hpp"
 #include "number/prime_scan.hpp"
+#include "support/reference_primes.hpp"
 
 namespace {
 
@@ -22,15 +23,8 @@ std::vector<Number> scanned(Number lo, Number hi, std::size_t batch = 4096) {
     return primes;
 }
 
-std::vector<Number> by_trial_division(Number lo, Number hi) {
-    std::vector<Number> primes;
-    for (std::uint64_t n = lo; n <= hi; ++n)
-        if (is_composite(static_cast<Number>(n)) == 0) primes.push_back(static_cast<Number>(n));
-    return primes;
-}
-
 void expect_same_primes(Number lo, Number hi) {
-    const std::vector<Number> expected = by_trial_division(lo, hi);
+    const std::vector<Number> expected = primes_by_trial_division(lo, hi);
     ASSERT_EQ(scanned(lo, hi), expected) << lo << " to " << hi;
     ASSERT_EQ(sieve_count_primes(lo, hi), expected.size()) << lo << " to " << hi;
 }
@@ -46,7 +40,7 @@ TEST(PrimeScan, EveryTinyRangeNearTheStart) {
 }
 
 TEST(PrimeScan, SmallBatchesResumeWhereTheyStopped) {
-    EXPECT_EQ(scanned(1, 100000, 1), by_trial_division(1, 100000));
+    EXPECT_EQ(scanned(1, 100000, 1), primes_by_trial_division(1, 100000));
     EXPECT_EQ(scanned(2, 3, 1), (std::vector<Number>{2, 3}));
 }
 
