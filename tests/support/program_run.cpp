@@ -36,6 +36,7 @@ std::string read_file(const fs::path& path) {
     dup2(in, 0);
     dup2(out, 1);
     dup2(setup.merge_err ? out : err, 2);
+    if (setup.as_nobody && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(126);
     if (chdir((dir / "work").c_str()) != 0) _exit(127);
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(PRIMESEARCH_BINARY));
@@ -52,6 +53,10 @@ ProgramRun run_program(const ProgramSetup& setup) {
     const fs::path dir = mkdtemp(pattern);
     fs::create_directory(dir / "work");
     write_file(dir / "stdin", setup.input);
+    if (setup.as_nobody) {
+        fs::permissions(dir, fs::perms::all);
+        fs::permissions(dir / "work", fs::perms::all);
+    }
     if (setup.preset_result_file) write_file(dir / "work" / "Prime.txt", setup.result_file);
     if (setup.prepare != nullptr) setup.prepare((dir / "work").string());
 

@@ -20,6 +20,7 @@ struct ProgramSetup {
     std::string result_file;          // preset "Prime.txt" content ...
     bool preset_result_file = false;  // ... when true
     int timeout_seconds = 120;
+    bool as_nobody = false;  // when run by root: drop to user and group 65534
     // Called in the working directory before the program starts.
     void (*prepare)(const std::string& dir) = nullptr;
 };
