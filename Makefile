@@ -4,15 +4,18 @@ BUILD := build
 MAKEFLAGS += --no-print-directory
 JOBS := 2
 
-.PHONY: all build run test bench microbench fuzz clean
+.PHONY: all configure build run test bench microbench fuzz clean
 
 all: build
 
-build:
+configure:
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
+
+build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
-run: build
+run: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target primesearch
 	@sh scripts/start-interactive $(BUILD)/primesearch
 
 test: build
