@@ -15,7 +15,7 @@ build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
 run: configure
-	@cmake --build $(BUILD) -j$(JOBS) --target primesearch
+	@cmake --build $(BUILD) -j$(JOBS) --target primesearch >&2
 	@sh scripts/start-interactive $(BUILD)/primesearch
 
 test: build
