@@ -12,7 +12,8 @@
 inline constexpr std::size_t segment_words = 4096;
 inline constexpr std::uint64_t segment_odds = segment_words * 64;
 
-// Sieves larger than 13 (smaller ones come from a copied pattern).
+// Room for the sieving primes above 13, crossed off one multiple at a time;
+// the smaller ones come from a copied pattern.
 inline constexpr std::size_t max_crossing_primes = 6541;
 
 struct PrimeScan {
