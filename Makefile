@@ -9,6 +9,7 @@ JOBS := 2
 all: build
 
 configure:
+	@bash scripts/install-deps
 	@cmake -S . -B $(BUILD) -DCMAKE_BUILD_TYPE=Release >/dev/null
 
 build: configure
