@@ -26,6 +26,7 @@ bench:
 	@bash scripts/bench
 
 microbench:
+	@bash scripts/install-deps libbenchmark-dev
 	@cmake -S . -B build-bench -DCMAKE_BUILD_TYPE=Release -DPRIMESEARCH_BENCH=ON -DPRIMESEARCH_TESTS=OFF >/dev/null
 	@cmake --build build-bench -j$(JOBS) --target engine_bench
 	./build-bench/bench/engine_bench
