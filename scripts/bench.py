@@ -1,7 +1,7 @@
 """Times the range modes of primesearch against primesieve and primecount.
 
 Each comparison runs whole processes, interleaved, several times, and takes
-medians; peak resident memory comes from the kernel's rusage of each child.
+medians; peak resident memory of the program is read by GNU time.
 Usage: bench.py PROGRAM [ROUNDS]
 """
 import os

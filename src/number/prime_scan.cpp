@@ -13,9 +13,12 @@ namespace {
 
 // The sieving primes after those of the pattern: 17, 19, 23, ...
 std::span<const std::uint16_t> crossing_primes() {
-    const std::span<const std::uint16_t> all = odd_sieving_primes();
-    const auto* first = std::upper_bound(all.data(), all.data() + all.size(), presieved_up_to);
-    return all.subspan(static_cast<std::size_t>(first - all.data()));
+    static const std::span<const std::uint16_t> after_pattern = [] {
+        const std::span<const std::uint16_t> all = odd_sieving_primes();
+        const auto* first = std::upper_bound(all.data(), all.data() + all.size(), presieved_up_to);
+        return all.subspan(static_cast<std::size_t>(first - all.data()));
+    }();
+    return after_pattern;
 }
 
 // Bit index of the first odd multiple of p, from p * p on, at or after `low`.
@@ -45,7 +48,8 @@ void sieve_segment(PrimeScan& scan) {
         const std::uint32_t p = primes[i];
         std::uint64_t j = scan.next_multiple[i];
         for (; j < limit; j += p) scan.sieve[j / 64] &= ~(std::uint64_t{1} << (j % 64));
-        scan.next_multiple[i] = static_cast<std::uint32_t>(j >= segment_odds ? j - segment_odds : 0);
+        // Relative to the next segment; only the last segment is shorter.
+        scan.next_multiple[i] = static_cast<std::uint32_t>(j - limit);
     }
     // Bits past hi in the last word.
     if (odds % 64 != 0) scan.sieve[scan.used_words - 1] &= (std::uint64_t{1} << (odds % 64)) - 1;
@@ -70,10 +74,9 @@ bool next_word(PrimeScan& scan) {
 }  // namespace
 
 void prime_scan_start(PrimeScan& scan, Number lo, Number hi) {
-    scan.lo = lo;
     scan.hi = hi;
     scan.two_pending = lo <= 2 && 2 <= hi;
-    scan.segment_low = std::max<std::uint64_t>(lo | 1, 1);
+    scan.segment_low = lo | 1;  // the first odd number from lo on
     scan.segment_ready = false;
     scan.used_words = scan.word = 0;
     scan.bits = 0;

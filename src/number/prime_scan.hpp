@@ -17,7 +17,7 @@ inline constexpr std::uint64_t segment_odds = segment_words * 64;
 inline constexpr std::size_t max_crossing_primes = 6541;
 
 struct PrimeScan {
-    std::uint64_t lo, hi;        // the range, inclusive
+    std::uint64_t hi;            // the end of the range, inclusive
     std::uint64_t segment_low;   // odd number of bit 0 of the current segment
     std::size_t used_words;      // words of the segment that lie in the range
     std::size_t word;            // next word of the segment to extract

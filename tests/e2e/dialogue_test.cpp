@@ -5,17 +5,6 @@
 #include "e2e/session.hpp"
 #include "support/console_capture.hpp"
 
-namespace {
-
-void expect_session(const Session& session) {
-    const ProgramRun run = run_program(session.setup());
-    EXPECT_EQ(mask_times(run.out), session.screen());
-    EXPECT_EQ(run.err, session.errors());
-    EXPECT_EQ(run.status, 0);
-}
-
-}  // namespace
-
 TEST(Menu, QuitAtOnce) {
     Session s;
     s.quit();

@@ -12,24 +12,6 @@
 
 namespace {
 
-// Runs a session and checks screen, standard error, status and file.
-ProgramRun expect_session(const Session& s, ProgramSetup setup) {
-    const ProgramRun run = run_program(setup);
-    EXPECT_EQ(mask_times(run.out), s.screen());
-    EXPECT_EQ(run.err, s.errors());
-    EXPECT_EQ(run.status, 0);
-    return run;
-}
-
-ProgramRun expect_session(const Session& s) {
-    const ProgramRun run = expect_session(s, s.setup());
-    if (!s.file().empty()) {
-        EXPECT_TRUE(run.has_result_file);
-        EXPECT_EQ(mask_times(run.result_file), s.file());
-    }
-    return run;
-}
-
 // One range run in one mode, typed as `first` then `second`.
 Session one_run(int mode, Number first, Number second) {
     Session s;

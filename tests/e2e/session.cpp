@@ -1,7 +1,7 @@
 // Builds the input of a scripted session together with the expected bytes.
 #include "e2e/session.hpp"
 
-#include <cstring>
+#include <gtest/gtest.h>
 
 #include "console/number_entry.hpp"
 #include "number/factorization.hpp"
@@ -46,6 +46,23 @@ bool mask_stamp(std::string& s, std::size_t& at) {
 }
 
 }  // namespace
+
+ProgramRun expect_session(const Session& s, const ProgramSetup& setup) {
+    const ProgramRun run = run_program(setup);
+    EXPECT_EQ(mask_times(run.out), s.screen());
+    EXPECT_EQ(run.err, s.errors());
+    EXPECT_EQ(run.status, 0);
+    return run;
+}
+
+ProgramRun expect_session(const Session& s) {
+    const ProgramRun run = expect_session(s, s.setup());
+    if (!s.file().empty()) {
+        EXPECT_TRUE(run.has_result_file);
+        EXPECT_EQ(mask_times(run.result_file), s.file());
+    }
+    return run;
+}
 
 std::string mask_times(const std::string& bytes) {
     std::string s = bytes;
@@ -99,11 +116,13 @@ Session& Session::quit() { return menu("1").clears().clears(); }
 Session& Session::back() { return clears(); }
 
 void Session::rejection(const std::string& line) {
-    // What read_valid_number writes for a refused line, learnt by feeding it.
+    // What read_valid_number writes for a refused line, learnt by feeding it;
+    // a complaint is followed by a pause for Enter.
     ConsoleCapture console(line + "\n\n");
-    if (read_valid_number() == 0) shows(console.screen());
-    type(line);
-    if (!console.screen().empty()) type("");
+    read_valid_number();
+    const std::string complaint = console.screen();
+    shows(complaint).type(line);
+    if (!complaint.empty()) type("");
 }
 
 Session& Session::single(const std::vector<std::string>& entries, Number n) {

@@ -10,6 +10,14 @@
 #include "number/number.hpp"
 #include "support/program_run.hpp"
 
+class Session;
+
+// Runs the program on the session's input and checks screen, standard error
+// and exit status 0; the second form also checks the result file, when the
+// session writes one.
+ProgramRun expect_session(const Session& s, const ProgramSetup& setup);
+ProgramRun expect_session(const Session& s);
+
 // The times line with its stamps and elapsed parts replaced by placeholders,
 // after checking that they have the right shape.
 std::string mask_times(const std::string& bytes);
