@@ -1,9 +1,9 @@
 // Output channels: buffered byte streams that write each LF as CR LF.
 #include "console/channel.hpp"
 
-#include <unistd.h>
-
 #include <cstring>
+
+#include "console/stream_io.hpp"
 
 namespace {
 
@@ -14,9 +14,9 @@ bool console_ready = false;
 void ensure_console() {
     if (console_ready) return;
     console_ready = true;
-    screen.stream = stdout;
-    screen.flush_each_message = isatty(fileno(stdout)) != 0;
-    error.stream = stderr;
+    screen.fd = 1;
+    screen.flush_each_message = is_console(1);
+    error.fd = 2;
     error.flush_each_message = true;
     error.flush_first = &screen;
 }
@@ -45,12 +45,12 @@ Channel& error_channel() {
     return error;
 }
 
-void attach_console(std::FILE* out, std::FILE* err, bool out_is_console) {
+void attach_console(int out, int err, bool out_is_console) {
     ensure_console();
     flush_console();
-    screen.stream = out;
+    screen.fd = out;
     screen.flush_each_message = out_is_console;
-    error.stream = err;
+    error.fd = err;
 }
 
 void channel_write(Channel& channel, const char* bytes, std::size_t size) {
@@ -80,11 +80,8 @@ void channel_end_message(Channel& channel) {
 
 void channel_flush(Channel& channel) {
     if (channel.used == 0) return;
-    if (channel.stream != nullptr && !channel.failed) {
-        if (std::fwrite(channel.buffer, 1, channel.used, channel.stream) != channel.used ||
-            std::fflush(channel.stream) != 0)
-            channel.failed = true;
-    }
+    if (channel.fd >= 0 && !channel.failed && !write_all(channel.fd, channel.buffer, channel.used))
+        channel.failed = true;
     channel.used = 0;
 }
 

@@ -5,10 +5,9 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 
 struct Channel {
-    std::FILE* stream = nullptr;       // nullptr: the output is dropped
+    int fd = -1;                       // -1: the output is dropped
     Channel* flush_first = nullptr;    // flushed before this channel is written
     bool flush_each_message = false;   // true for a console
     bool failed = false;               // a write or the close went wrong
@@ -20,8 +19,8 @@ struct Channel {
 Channel& screen_channel();
 Channel& error_channel();
 
-// Points the two console channels at other streams (tests and fuzzing).
-void attach_console(std::FILE* out, std::FILE* err, bool out_is_console);
+// Points the two console channels at other descriptors (tests and fuzzing).
+void attach_console(int out, int err, bool out_is_console);
 
 // Appends bytes, each LF written as CR LF.
 void channel_write(Channel& channel, const char* bytes, std::size_t size);

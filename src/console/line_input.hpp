@@ -2,7 +2,6 @@
 #pragma once
 
 #include <cstddef>
-#include <cstdio>
 
 // 255 bytes of line text and the terminating zero.
 inline constexpr std::size_t line_buffer_size = 256;
@@ -20,5 +19,6 @@ std::size_t read_line(char (&buffer)[line_buffer_size]);
 // read_line, then the line as an integer; also the wait for Enter.
 int read_integer();
 
-// Reads from another stream from now on (tests and fuzzing).
-void attach_input(std::FILE* in);
+// Reads from another descriptor from now on (tests and fuzzing); 0 is
+// standard input.
+void attach_input(int fd);

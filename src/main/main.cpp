@@ -1,13 +1,16 @@
 // Process entry: the command-line check with arguments, the menu without.
 #include "console/channel.hpp"
 #include "console/line_input.hpp"
+#include "console/platform_setup.hpp"
 #include "main/command_line.hpp"
 #include "menu/menu_loop.hpp"
 
 int main(int argc, char** argv) {
+    set_up_platform();
     if (argc >= 2) {
         run_command_line(argc, argv);
         flush_console();
+        restore_platform();
         return 1;
     }
     try {
@@ -17,5 +20,6 @@ int main(int argc, char** argv) {
         // if the user had quit, keeping everything written so far.
     }
     flush_console();
+    restore_platform();
     return 0;
 }

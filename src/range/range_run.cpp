@@ -46,9 +46,10 @@ std::uint32_t scan_range(Mode mode, Number lo, Number hi) {
     if (mode == 5) return count_primes(lo, hi);
     PrimeList screen_list{&screen_channel(), screen_line_primes};
     PrimeList file_list{&result_file, file_line_primes};
-    PrimeScan scan;
+    // The sieve's state and the batch are far larger than a small stack.
+    static PrimeScan scan;
+    static Number batch[4096];
     prime_scan_start(scan, lo, hi);
-    Number batch[4096];
     std::uint32_t count = 0;
     while (const std::size_t found = prime_scan_next(scan, batch, std::size(batch))) {
         if (lists_on_screen(mode)) write_prime_list(screen_list, batch, found);

@@ -1,20 +1,31 @@
 // The result file "Prime.txt": list, summary and times of the last run.
 #include "range/result_file.hpp"
 
-#include <cstdio>
+#include "range/file_replacement.hpp"
 
 Channel result_file;
 
+namespace {
+
+constexpr const char* result_name = "Prime.txt";
+
+Replacement replacement;
+
+}  // namespace
+
 void open_result_file() {
     result_file.used = 0;
-    result_file.stream = std::fopen("Prime.txt", "w");
-    result_file.failed = result_file.stream == nullptr;
+    result_file.failed = !begin_replacement(replacement, result_name);
+    result_file.fd = replacement.fd;
 }
 
 bool close_result_file() {
     channel_flush(result_file);
-    if (result_file.stream != nullptr && std::fclose(result_file.stream) != 0)
-        result_file.failed = true;
-    result_file.stream = nullptr;
+    result_file.fd = -1;
+    if (result_file.failed) {
+        abandon_replacement(replacement);
+        return false;
+    }
+    result_file.failed = !finish_replacement(replacement, result_name);
     return !result_file.failed;
 }

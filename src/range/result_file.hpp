@@ -6,9 +6,11 @@
 // Open from the start of a run of mode 2 or 4 until its end.
 extern Channel result_file;
 
-// Creates or truncates "Prime.txt" in the current directory. A file that
-// cannot be opened drops what is written to it and is reported at the close.
+// Starts a new "Prime.txt" in the current directory, written beside the old
+// one, which stays untouched until the close. When the name may not be
+// replaced, what is written is dropped and the close reports it.
 void open_result_file();
 
-// Flushes and closes the file; true when every byte reached it.
+// Flushes the new file and puts it in place of the old one; true when every
+// byte reached it and it took the name. Otherwise the old file stays as it was.
 bool close_result_file();

@@ -9,26 +9,27 @@
 
 TEST(Channel, WritesEachLfAsCrLfAcrossBufferRefills) {
     static Channel channel;
-    channel.stream = std::tmpfile();
+    std::FILE* stream = std::tmpfile();
+    channel.fd = fileno(stream);
     std::string text;
     for (int i = 0; i < 30000; ++i) text += "ab\n";
     channel_write(channel, text.data(), text.size());
     channel_write(channel, "\n\r\n", 3);
     channel_flush(channel);
-    EXPECT_EQ(read_stream(channel.stream), crlf(text) + "\r\n\r\r\n");
-    std::fclose(channel.stream);
+    EXPECT_EQ(read_stream(stream), crlf(text) + "\r\n\r\r\n");
+    std::fclose(stream);
 }
 
 TEST(Channel, ScreenIsFlushedBeforeStandardErrorIsWritten) {
     // Both go to one stream, as with 2>&1: the order of writing must survive.
     std::FILE* both = std::tmpfile();
-    attach_console(both, both, false);
+    attach_console(fileno(both), fileno(both), false);
     channel_write(screen_channel(), "menu\n", 5);
     channel_write(error_channel(), "\x1b[2J", 4);
     channel_end_message(error_channel());
     channel_write(screen_channel(), "next", 4);
     flush_console();
     EXPECT_EQ(read_stream(both), "menu\r\n\x1b[2Jnext");
-    attach_console(stdout, stderr, false);
+    attach_console(1, 2, false);
     std::fclose(both);
 }

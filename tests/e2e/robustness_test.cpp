@@ -144,17 +144,14 @@ TEST(ResultFile, ReadOnlyFileIsReportedNotClaimed) {
     EXPECT_EQ(run.result_file, "");
 }
 
-TEST(ResultFile, DanglingLinks) {
-    // A link to an absent file creates that file, like any open for writing.
-    const Session written = mode4_run(true);
-    ProgramSetup setup = written.setup();
-    setup.prepare = link_to_absent_file;
-    EXPECT_EQ(mask_times(run_program(setup).out), written.screen());
-    // A link into a missing directory cannot be opened.
+TEST(ResultFile, DanglingLinksAreRefusedAndNothingIsCreated) {
     const Session failed = mode4_run(false);
-    setup = failed.setup();
-    setup.prepare = link_into_missing_directory;
-    const ProgramRun run = run_program(setup);
-    EXPECT_EQ(mask_times(run.out), failed.screen());
-    EXPECT_EQ(run.status, 0);
+    for (auto prepare : {link_to_absent_file, link_into_missing_directory}) {
+        ProgramSetup setup = failed.setup();
+        setup.prepare = prepare;
+        const ProgramRun run = run_program(setup);
+        EXPECT_EQ(mask_times(run.out), failed.screen());
+        EXPECT_EQ(run.status, 0);
+        EXPECT_EQ(run.work_files, (std::map<std::string, std::string>{{"Prime.txt", "<link>"}}));
+    }
 }

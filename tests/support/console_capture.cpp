@@ -18,13 +18,13 @@ ConsoleCapture::ConsoleCapture(const std::string& input)
     : in_(std::tmpfile()), out_(std::tmpfile()), err_(std::tmpfile()) {
     std::fwrite(input.data(), 1, input.size(), in_);
     std::rewind(in_);
-    attach_input(in_);
-    attach_console(out_, err_, false);
+    attach_input(fileno(in_));
+    attach_console(fileno(out_), fileno(err_), false);
 }
 
 ConsoleCapture::~ConsoleCapture() {
-    attach_console(stdout, stderr, false);
-    attach_input(nullptr);
+    attach_console(1, 2, false);
+    attach_input(0);
     std::fclose(in_);
     std::fclose(out_);
     std::fclose(err_);
@@ -46,12 +46,13 @@ std::string ConsoleCapture::errors() {
 
 std::string shown_with(const Message& message, std::initializer_list<FormatArg> args) {
     static Channel channel;
-    channel.stream = std::tmpfile();
+    std::FILE* stream = std::tmpfile();
+    channel.fd = fileno(stream);
     channel.failed = false;
     write_formatted(channel, message, args);
     channel_flush(channel);
-    std::string bytes = read_stream(channel.stream);
-    std::fclose(channel.stream);
+    std::string bytes = read_stream(stream);
+    std::fclose(stream);
     return bytes;
 }
 

@@ -1,6 +1,7 @@
 // Runs the built program as a process with arguments and scripted input.
 #pragma once
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -8,9 +9,14 @@ struct ProgramRun {
     std::string out;     // standard output (everything, when merged)
     std::string err;     // standard error
     int status = -1;     // exit status; -1 when it did not exit normally
+    int signal = 0;      // the signal that ended it, if one did
     bool timed_out = false;
     bool has_result_file = false;
-    std::string result_file;  // "Prime.txt" after the run
+    std::string result_file;  // "Prime.txt" after the run, when a regular file
+    unsigned result_mode = 0;  // its permission bits
+    // Every entry of the working directory after the run: a regular file's
+    // content, or "<link>", "<directory>", "<fifo>", "<socket>", "<other>".
+    std::map<std::string, std::string> work_files;
 };
 
 struct ProgramSetup {
@@ -23,6 +29,30 @@ struct ProgramSetup {
     bool as_nobody = false;  // when run by root: drop to user and group 65534
     // Called in the working directory before the program starts.
     void (*prepare)(const std::string& dir) = nullptr;
+    // A working directory of the caller's, shared with other runs; empty:
+    // a fresh one of the run's own.
+    std::string work_dir;
+    std::vector<std::string> env;  // added to the environment, "NAME=value"
+    // Limits of the program's process; 0 leaves a limit as it is.
+    long file_size_limit = 0, stack_limit = 0, descriptor_limit = 0;
+    // A signal sent to the program after a delay.
+    int signal = 0, signal_after_ms = 0;
+    // Standard input a non-blocking pipe that gets the input only after
+    // this many milliseconds (0: a file).
+    int input_late_ms = 0;
+    // Standard output a non-blocking pipe read slowly, a little at a time.
+    bool slow_output_reader = false;
 };
 
 ProgramRun run_program(const ProgramSetup& setup);
+
+// The program started and left running, for runs that overlap.
+struct StartedProgram {
+    ProgramSetup setup;
+    std::string dir;  // the run's own temporary directory
+    int pid = -1;
+    int input_pipe = -1, output_pipe = -1;  // the parent's ends, if any
+};
+
+StartedProgram start_program(const ProgramSetup& setup);
+ProgramRun finish_program(StartedProgram& started);

@@ -1,0 +1,14 @@
+// Reads and writes on the process's descriptors that neither give up on a
+// non-blocking descriptor that is not ready nor on an interrupted call.
+#pragma once
+
+#include <cstddef>
+
+// Writes every byte; false on a real error (a full disk, a closed pipe).
+bool write_all(int fd, const char* bytes, std::size_t size);
+
+// Reads up to `size` bytes: their count, 0 at the end of input, -1 on an error.
+long read_some(int fd, char* bytes, std::size_t size);
+
+// True when the descriptor is an interactive console.
+bool is_console(int fd);

@@ -1,0 +1,49 @@
+// Reads and writes on POSIX descriptors: EINTR is retried, and EAGAIN on a
+// non-blocking descriptor waits for it to become ready instead of failing.
+#include "console/stream_io.hpp"
+
+#include <poll.h>
+#include <unistd.h>
+
+#include <cerrno>
+
+namespace {
+
+// Waits until the descriptor is ready; false when waiting itself failed.
+bool wait_until_ready(int fd, short events) {
+    pollfd entry{fd, events, 0};
+    for (;;) {
+        if (poll(&entry, 1, -1) >= 0) return true;
+        if (errno != EINTR) return false;
+    }
+}
+
+bool try_again(int fd, short events) {
+    if (errno == EINTR) return true;
+    return (errno == EAGAIN || errno == EWOULDBLOCK) && wait_until_ready(fd, events);
+}
+
+}  // namespace
+
+bool write_all(int fd, const char* bytes, std::size_t size) {
+    while (size > 0) {
+        const ssize_t n = write(fd, bytes, size);
+        if (n < 0) {
+            if (try_again(fd, POLLOUT)) continue;
+            return false;
+        }
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+long read_some(int fd, char* bytes, std::size_t size) {
+    for (;;) {
+        const ssize_t n = read(fd, bytes, size);
+        if (n >= 0) return static_cast<long>(n);
+        if (!try_again(fd, POLLIN)) return -1;
+    }
+}
+
+bool is_console(int fd) { return isatty(fd) != 0; }

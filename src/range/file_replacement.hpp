@@ -1,0 +1,22 @@
+// A file replaced whole or not at all: the new content goes into a new file
+// beside the old one, which takes the old one's name in one step at the end.
+#pragma once
+
+// One replacement in progress; `fd` takes the new content.
+struct Replacement {
+    int fd = -1;
+    bool named = false;    // the new file has a name of its own until the end
+    char temp_name[64] = {};
+};
+
+// Starts replacing `name` in the current directory. Refuses (false, nothing
+// created) when what stands there is not a regular file the user may write:
+// a link of any kind, a directory, a FIFO, a device, a socket.
+bool begin_replacement(Replacement& r, const char* name);
+
+// Closes the new file and puts it in place of `name`; false when that
+// failed, and then the new file is gone and `name` is as it was.
+bool finish_replacement(Replacement& r, const char* name);
+
+// Drops the new file; `name` stays as it was.
+void abandon_replacement(Replacement& r);
