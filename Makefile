@@ -4,7 +4,7 @@ BUILD := build
 MAKEFLAGS += --no-print-directory
 JOBS := 2
 
-.PHONY: all configure build run test bench microbench fuzz clean
+.PHONY: all configure build run test bench microbench fuzz windows windows-test clean
 
 all: build
 
@@ -33,6 +33,15 @@ microbench:
 
 fuzz:
 	@bash scripts/fuzz $(or $(SECONDS_PER_TARGET),20)
+
+# The Windows program, cross-built: build-win32/primesearch.exe (32-bit, the
+# release, with build-win32/primesearch-win32.zip) and build-win64/primesearch.exe.
+windows:
+	@bash scripts/windows
+
+# The same, and the whole test suite on the 64-bit build under Wine.
+windows-test:
+	@bash scripts/windows test
 
 clean:
 	rm -rf $(BUILD) build-*

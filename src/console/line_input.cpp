@@ -21,7 +21,7 @@ InputBuffer input;
 int next_byte() {
     if (input.next == input.filled) {
         if (input.ended) return -1;
-        const long n = read_some(input.fd, input.bytes, sizeof input.bytes);
+        const long n = read_some(input.fd, input.bytes, sizeof input.bytes, input.ended);
         if (n <= 0) {
             input.ended = true;
             return -1;

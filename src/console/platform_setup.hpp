@@ -8,3 +8,8 @@ void set_up_platform();
 // Puts back what set_up_platform changed outside the process (the console's
 // settings); called at the normal end.
 void restore_platform();
+
+// Clears a console that does not understand the erase-display sequence
+// through the system's own console calls; false where the sequence is to be
+// written (every terminal, file and pipe).
+bool clear_console_natively();

@@ -15,3 +15,5 @@ void set_up_platform() {
 }
 
 void restore_platform() {}
+
+bool clear_console_natively() { return false; }

@@ -2,8 +2,13 @@
 #include "console/screen.hpp"
 
 #include "console/messages.hpp"
+#include "console/platform_setup.hpp"
 #include "console/say.hpp"
 
-void clear_screen() { say_to(error_channel(), MSG_CLEAR); }
+void clear_screen() {
+    // What was written before the clearing must be on the screen first.
+    flush_console();
+    if (!clear_console_natively()) say_to(error_channel(), MSG_CLEAR);
+}
 
 void print_limit_notice() { say(MSG_LIMIT_NOTICE); }

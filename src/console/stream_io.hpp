@@ -7,8 +7,10 @@
 // Writes every byte; false on a real error (a full disk, a closed pipe).
 bool write_all(int fd, const char* bytes, std::size_t size);
 
-// Reads up to `size` bytes: their count, 0 at the end of input, -1 on an error.
-long read_some(int fd, char* bytes, std::size_t size);
+// Reads up to `size` bytes: their count, 0 at the end of input, -1 on an
+// error. Sets `last` when the bytes end where the platform's end-of-input
+// mark stood, after which nothing more is to be read.
+long read_some(int fd, char* bytes, std::size_t size, bool& last);
 
 // True when the descriptor is an interactive console.
 bool is_console(int fd);

@@ -38,7 +38,8 @@ bool write_all(int fd, const char* bytes, std::size_t size) {
     return true;
 }
 
-long read_some(int fd, char* bytes, std::size_t size) {
+long read_some(int fd, char* bytes, std::size_t size, bool& last) {
+    last = false;  // a POSIX stream has no end-of-input byte
     for (;;) {
         const ssize_t n = read(fd, bytes, size);
         if (n >= 0) return static_cast<long>(n);

@@ -5,6 +5,7 @@
 #include <string>
 
 #include "console/channel.hpp"
+#include "console/stream_io.hpp"
 #include "support/console_capture.hpp"
 
 TEST(Channel, WritesEachLfAsCrLfAcrossBufferRefills) {
@@ -32,4 +33,18 @@ TEST(Channel, ScreenIsFlushedBeforeStandardErrorIsWritten) {
     EXPECT_EQ(read_stream(both), "menu\r\n\x1b[2Jnext");
     attach_console(1, 2, false);
     std::fclose(both);
+}
+
+TEST(Channel, TheNullDeviceAndFilesAreNoConsole) {
+    // Else every message to them would be written on its own.
+#ifdef _WIN32
+    std::FILE* null = std::fopen("NUL", "w");
+#else
+    std::FILE* null = std::fopen("/dev/null", "w");
+#endif
+    std::FILE* file = std::tmpfile();
+    EXPECT_FALSE(is_console(fileno(null)));
+    EXPECT_FALSE(is_console(fileno(file)));
+    std::fclose(null);
+    std::fclose(file);
 }

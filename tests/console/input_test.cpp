@@ -87,3 +87,18 @@ TEST(ReadValidNumber, ThePauseConsumesTheNextLine) {
     EXPECT_EQ(read_valid_number(), 0u);
     EXPECT_EQ(read_valid_number(), 6u);
 }
+
+TEST(ReadLine, CtrlZEndsTheInputOnlyOnWindows) {
+    // On Windows standard input is a text stream: Ctrl+Z ends it where it
+    // stands, the bytes before it on its line being the last line.
+    ConsoleCapture console("7\nab\x1a" "cd\n\x1a\n9\n");
+    EXPECT_EQ(line_of(console), "7");
+#ifdef _WIN32
+    EXPECT_EQ(line_of(console), "ab");
+#else
+    EXPECT_EQ(line_of(console), "ab\x1a" "cd");
+    EXPECT_EQ(line_of(console), "\x1a");
+    EXPECT_EQ(line_of(console), "9");
+#endif
+    EXPECT_THROW(line_of(console), InputEnded);
+}

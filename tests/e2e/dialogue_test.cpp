@@ -50,3 +50,16 @@ TEST(Output, ClearSequencesLandWhereTheyWereWritten) {
     EXPECT_EQ(mask_times(run.out), s.merged());
     EXPECT_EQ(run.status, 0);
 }
+
+TEST(EndOfInput, CtrlZThenEnterEndsTheProgramQuietlyOnWindows) {
+    Session s;
+    s.menu("6").single({"12"}, 12);
+    ProgramSetup setup = s.setup();
+    // Ctrl+Z then Enter at the pause after the report, then a choice to quit.
+    setup.input.back() = '\x1a';
+    setup.input += "\n1\n";
+#ifndef _WIN32
+    s.back().quit();  // elsewhere 0x1A is an ordinary byte of the line
+#endif
+    expect_session(s, setup);
+}

@@ -2,8 +2,6 @@
 // standard input ending at every byte of a session.
 #include <gtest/gtest.h>
 
-#include <unistd.h>
-
 #include <filesystem>
 #include <string>
 #include <vector>
@@ -64,6 +62,9 @@ TEST(StrayBytes, NulsLoneCarriageReturnsAndInvalidShiftJis) {
 }
 
 TEST(CommandLine, TwentyThousandArgumentsAndAHundredKilobyteOne) {
+#ifdef _WIN32
+    GTEST_SKIP() << "a Windows command line holds at most 32767 characters";
+#endif
     ProgramSetup setup;
     setup.args.assign(20000, "7");
     std::string expected;
@@ -145,6 +146,9 @@ TEST(ResultFile, ReadOnlyFileIsReportedNotClaimed) {
 }
 
 TEST(ResultFile, DanglingLinksAreRefusedAndNothingIsCreated) {
+#ifdef _WIN32
+    GTEST_SKIP() << "symbolic links need a privilege on Windows";
+#endif
     const Session failed = mode4_run(false);
     for (auto prepare : {link_to_absent_file, link_into_missing_directory}) {
         ProgramSetup setup = failed.setup();

@@ -32,7 +32,7 @@ std::time_t stepping_clock() { return fake_now++; }
 }  // namespace
 
 TEST(RunStamp, CrossesMidnightAndTheYear) {
-    setenv("TZ", "UTC", 1);
+    putenv(const_cast<char*>("TZ=UTC0"));
     tzset();
     fake_now = 1798761598;  // 2026-12-31 23:59:58 UTC
     set_clock_source(stepping_clock);

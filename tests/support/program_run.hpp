@@ -50,8 +50,9 @@ ProgramRun run_program(const ProgramSetup& setup);
 struct StartedProgram {
     ProgramSetup setup;
     std::string dir;  // the run's own temporary directory
-    int pid = -1;
+    int pid = -1;                           // POSIX
     int input_pipe = -1, output_pipe = -1;  // the parent's ends, if any
+    void* process = nullptr;                // Windows: the process handle
 };
 
 StartedProgram start_program(const ProgramSetup& setup);

@@ -1,0 +1,46 @@
+// Reads and writes on Windows descriptors, all in binary mode: the program
+// writes its own CR LF. Input keeps the one rule of a Windows text stream
+// that matters to a console user: Ctrl+Z (0x1A) ends the input where it
+// stands, and nothing after it is read.
+#include "console/stream_io.hpp"
+
+#include <io.h>
+#include <windows.h>
+
+#include <cstring>
+
+namespace {
+
+constexpr char end_of_file_byte = 0x1A;
+
+}  // namespace
+
+bool write_all(int fd, const char* bytes, std::size_t size) {
+    while (size > 0) {
+        const unsigned part = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
+        const int n = _write(fd, bytes, part);
+        if (n <= 0) return false;
+        bytes += n;
+        size -= static_cast<std::size_t>(n);
+    }
+    return true;
+}
+
+long read_some(int fd, char* bytes, std::size_t size, bool& last) {
+    last = false;
+    const unsigned part = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
+    const int n = _read(fd, bytes, part);
+    if (n <= 0) return n;
+    const void* stop = std::memchr(bytes, end_of_file_byte, static_cast<std::size_t>(n));
+    if (stop == nullptr) return n;
+    last = true;
+    return static_cast<long>(static_cast<const char*>(stop) - bytes);
+}
+
+// A console is what GetConsoleMode accepts: _isatty also says yes for the
+// NUL device, which would then be flushed after every message.
+bool is_console(int fd) {
+    DWORD mode;
+    const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
+    return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
+}
