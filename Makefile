@@ -4,7 +4,7 @@ BUILD := build
 MAKEFLAGS += --no-print-directory
 JOBS := 2
 
-.PHONY: all configure build run test bench microbench fuzz windows windows-test clean
+.PHONY: all configure build run test install package bench microbench fuzz windows windows-test clean
 
 all: build
 
@@ -16,11 +16,24 @@ build: configure
 	@cmake --build $(BUILD) -j$(JOBS)
 
 run: configure
+	@bash scripts/install-deps xfonts-encodings $$(command -v luit >/dev/null || echo luit) >&2 \
+	    || echo "(could not install luit and xfonts-encodings: the text may not be readable)" >&2
 	@cmake --build $(BUILD) -j$(JOBS) --target primesearch >&2
 	@sh scripts/start-interactive $(BUILD)/primesearch
 
 test: build
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+
+# Installs the program and its man page; PREFIX=/usr/local by default.
+install: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target primesearch
+	cmake --install $(BUILD) --prefix $(or $(PREFIX),/usr/local)
+
+# The Debian package: build/primesearch_<version>_amd64.deb.
+package: configure
+	@cmake --build $(BUILD) -j$(JOBS) --target primesearch deb_files
+	cd $(BUILD) && cpack -G DEB
+	@ls $(BUILD)/primesearch_*.deb
 
 bench:
 	@bash scripts/bench
