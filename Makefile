@@ -31,6 +31,7 @@ install: configure
 
 # The Debian package: build/primesearch_<version>_amd64.deb.
 package: configure
+	@bash scripts/install-deps dpkg-dev
 	@cmake --build $(BUILD) -j$(JOBS) --target primesearch deb_files
 	cd $(BUILD) && cpack -G DEB
 	@ls $(BUILD)/primesearch_*.deb
