@@ -31,7 +31,7 @@ BENCHMARK(PrimePi)->Arg(100000000)->Arg(2000000000)->Unit(benchmark::kMillisecon
 void ListWriter(benchmark::State& state) {
     static Channel sink;
     std::FILE* null = std::fopen("/dev/null", "w");
-    sink.fd = fileno(null);
+    attach_channel(sink, fileno(null));
     Number primes[4096];
     for (Number i = 0; i < 4096; ++i) primes[i] = 1000000007u + 2 * i;
     PrimeList list{&sink, 10};

@@ -1,6 +1,7 @@
 // Output channels: buffered byte streams that write each LF as CR LF.
 #include "console/channel.hpp"
 
+#include <chrono>
 #include <cstring>
 
 #include "console/stream_io.hpp"
@@ -14,16 +15,41 @@ bool console_ready = false;
 void ensure_console() {
     if (console_ready) return;
     console_ready = true;
-    screen.fd = 1;
+    attach_channel(screen, 1);
     screen.flush_each_message = is_console(1);
-    error.fd = 2;
+    attach_channel(error, 2);
     error.flush_each_message = true;
     error.flush_first = &screen;
 }
 
+std::int64_t now() {
+    using namespace std::chrono;
+    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
+}
+
+void write_out(Channel& channel, std::size_t size) {
+    if (channel.fd >= 0 && !channel.failed && !write_all(channel.fd, channel.buffer, size))
+        channel.failed = true;
+    channel.position += size;
+}
+
+// Makes room by writing the buffer up to its last block boundary in the
+// file; the tail, less than a block, moves to the front.
+void drain(Channel& channel) {
+    const std::size_t tail = (channel.position + channel.used) % channel_block;
+    if (channel.used <= tail || channel.flush_each_message) {
+        channel_flush(channel);
+        return;
+    }
+    const std::size_t head = channel.used - tail;
+    write_out(channel, head);
+    std::memmove(channel.buffer, channel.buffer + head, tail);
+    channel.used = tail;
+}
+
 void append_raw(Channel& channel, const char* bytes, std::size_t size) {
     while (size > 0) {
-        if (channel.used == sizeof channel.buffer) channel_flush(channel);
+        if (channel.used == sizeof channel.buffer) drain(channel);
         std::size_t room = sizeof channel.buffer - channel.used;
         std::size_t part = size < room ? size : room;
         std::memcpy(channel.buffer + channel.used, bytes, part);
@@ -48,9 +74,16 @@ Channel& error_channel() {
 void attach_console(int out, int err, bool out_is_console) {
     ensure_console();
     flush_console();
-    screen.fd = out;
+    attach_channel(screen, out);
     screen.flush_each_message = out_is_console;
-    error.fd = err;
+    attach_channel(error, err);
+}
+
+void attach_channel(Channel& channel, int fd) {
+    channel.fd = fd;
+    channel.used = 0;
+    channel.failed = false;
+    channel.position = fd >= 0 ? stream_position(fd) : 0;
 }
 
 void channel_write(Channel& channel, const char* bytes, std::size_t size) {
@@ -70,7 +103,7 @@ void channel_write(Channel& channel, const char* bytes, std::size_t size) {
 }
 
 char* channel_space(Channel& channel, std::size_t size) {
-    if (sizeof channel.buffer - channel.used < size) channel_flush(channel);
+    if (sizeof channel.buffer - channel.used < size) drain(channel);
     return channel.buffer + channel.used;
 }
 
@@ -78,10 +111,16 @@ void channel_end_message(Channel& channel) {
     if (channel.flush_each_message) channel_flush(channel);
 }
 
+void channel_pace(Channel& channel) {
+    constexpr std::int64_t a_thirtieth_second = 1'000'000'000 / 30;
+    if (channel.flush_each_message && now() - channel.last_flush >= a_thirtieth_second)
+        channel_flush(channel);
+}
+
 void channel_flush(Channel& channel) {
+    if (channel.flush_each_message) channel.last_flush = now();
     if (channel.used == 0) return;
-    if (channel.fd >= 0 && !channel.failed && !write_all(channel.fd, channel.buffer, channel.used))
-        channel.failed = true;
+    write_out(channel, channel.used);
     channel.used = 0;
 }
 

@@ -5,6 +5,12 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
+
+// Buffers hand the system large blocks that end on 4 KiB boundaries of the
+// file, which a file system writes fastest; the tail waits for the next one.
+inline constexpr std::size_t channel_buffer_size = std::size_t{1} << 20;
+inline constexpr std::size_t channel_block = 4096;
 
 struct Channel {
     int fd = -1;                       // -1: the output is dropped
@@ -12,7 +18,9 @@ struct Channel {
     bool flush_each_message = false;   // true for a console
     bool failed = false;               // a write or the close went wrong
     std::size_t used = 0;
-    char buffer[1 << 16];
+    std::uint64_t position = 0;        // file offset of buffer[0]
+    std::int64_t last_flush = 0;       // steady clock, in nanoseconds
+    char buffer[channel_buffer_size];
 };
 
 // Standard output and standard error, ready on first use.
@@ -22,11 +30,15 @@ Channel& error_channel();
 // Points the two console channels at other descriptors (tests and fuzzing).
 void attach_console(int out, int err, bool out_is_console);
 
+// Points a channel at a descriptor, its buffer empty; the descriptor's
+// current offset keeps block writes aligned.
+void attach_channel(Channel& channel, int fd);
+
 // Appends bytes, each LF written as CR LF.
 void channel_write(Channel& channel, const char* bytes, std::size_t size);
 
-// Room for at least `size` raw bytes (no LF translation), for the hot list
-// writer; it fills them and then calls channel_commit with its end.
+// Room for at least `size` raw bytes (no LF translation; at most 64 KiB), for
+// the hot list writer; it fills them and then calls channel_commit with its end.
 char* channel_space(Channel& channel, std::size_t size);
 inline void channel_commit(Channel& channel, char* end) {
     channel.used = static_cast<std::size_t>(end - channel.buffer);
@@ -34,6 +46,11 @@ inline void channel_commit(Channel& channel, char* end) {
 
 // Ends one message: flushes when the channel is a console.
 void channel_end_message(Channel& channel);
+
+// Ends a piece of a long listing: a console is flushed when about 1/30 s has
+// passed since its last flush, so that it shows the list as it grows without
+// being handed every line on its own.
+void channel_pace(Channel& channel);
 
 void channel_flush(Channel& channel);
 

@@ -3,6 +3,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 
 // Writes every byte; false on a real error (a full disk, a closed pipe).
 bool write_all(int fd, const char* bytes, std::size_t size);
@@ -11,6 +12,9 @@ bool write_all(int fd, const char* bytes, std::size_t size);
 // error. Sets `last` when the bytes end where the platform's end-of-input
 // mark stood, after which nothing more is to be read.
 long read_some(int fd, char* bytes, std::size_t size, bool& last);
+
+// The descriptor's current file offset; 0 where it has none (a pipe).
+std::uint64_t stream_position(int fd);
 
 // True when the descriptor is an interactive console.
 bool is_console(int fd);

@@ -47,4 +47,9 @@ long read_some(int fd, char* bytes, std::size_t size, bool& last) {
     }
 }
 
+std::uint64_t stream_position(int fd) {
+    const off_t at = lseek(fd, 0, SEEK_CUR);
+    return at > 0 ? static_cast<std::uint64_t>(at) : 0;
+}
+
 bool is_console(int fd) { return isatty(fd) != 0; }

@@ -37,6 +37,11 @@ long read_some(int fd, char* bytes, std::size_t size, bool& last) {
     return static_cast<long>(static_cast<const char*>(stop) - bytes);
 }
 
+std::uint64_t stream_position(int fd) {
+    const __int64 at = _lseeki64(fd, 0, SEEK_CUR);
+    return at > 0 ? static_cast<std::uint64_t>(at) : 0;
+}
+
 // A console is what GetConsoleMode accepts: _isatty also says yes for the
 // NUL device, which would then be flushed after every message.
 bool is_console(int fd) {

@@ -1,43 +1,50 @@
-// The sieve of the primes 3 to 13 as a repeating bit pattern.
+// The sieve of the primes 7 to 23 as repeating byte patterns of the wheel.
+// A wheel byte's numbers modulo a prime q repeat every q bytes, so the
+// multiples of 7, 11, 13 and 17 repeat every 17017 bytes (one pattern, in the
+// level-1 cache), those of 19 and 23 every 437 (a second, ANDed in).
 #include "number/presieve.hpp"
 
+#include <algorithm>
 #include <array>
+#include <cstring>
+
+#include "number/wheel.hpp"
 
 namespace {
 
-// 3 * 5 * 7 * 11 * 13 odd numbers, after which the pattern repeats.
-constexpr std::uint32_t period = 15015;
-constexpr std::size_t pattern_words = period / 64 + 3;
-
+// One period of the pattern of some primes, filled once at start.
+template <std::uint32_t... primes>
 struct Pattern {
-    // Bit k stands for the odd number 2k + 1; the pattern is written past its
-    // period so that 64 bits can be read from any offset below the period.
-    std::array<std::uint64_t, pattern_words> words{};
+    static constexpr std::size_t period = (primes * ...);
+    std::array<std::uint8_t, period> bytes{};
 
     Pattern() {
-        for (std::uint32_t k = 0; k < pattern_words * 64; ++k) {
-            const std::uint32_t n = 2 * (k % period) + 1;
-            if (n % 3 != 0 && n % 5 != 0 && n % 7 != 0 && n % 11 != 0 && n % 13 != 0)
-                words[k / 64] |= std::uint64_t{1} << (k % 64);
+        for (std::uint32_t i = 0; i < period; ++i) {
+            for (unsigned j = 0; j < 8; ++j) {
+                const std::uint64_t n = std::uint64_t{wheel_span} * i + wheel_residues[j];
+                if (((n % primes != 0) && ...)) bytes[i] |= static_cast<std::uint8_t>(1u << j);
+            }
         }
-    }
-
-    std::uint64_t at(std::uint32_t offset) const {
-        const std::uint32_t shift = offset % 64;
-        const std::uint64_t low = words[offset / 64] >> shift;
-        return shift == 0 ? low : low | words[offset / 64 + 1] << (64 - shift);
     }
 };
 
-const Pattern pattern;
+const Pattern<7, 11, 13, 17> seven_to_seventeen;
+const Pattern<19, 23> nineteen_and_twentythree;
 
 }  // namespace
 
-void presieve(std::uint64_t* words, std::size_t count, std::uint64_t first_odd) {
-    auto offset = static_cast<std::uint32_t>(first_odd % (2 * period) / 2);
-    for (std::size_t i = 0; i < count; ++i) {
-        words[i] = pattern.at(offset);
-        offset += 64;
-        if (offset >= period) offset -= period;
+void presieve(std::uint8_t* out, std::size_t count, std::uint64_t first_byte) {
+    const auto& copied = seven_to_seventeen;
+    for (std::size_t done = 0, at = first_byte % copied.period; done < count; at = 0) {
+        const std::size_t part = std::min(count - done, copied.period - at);
+        std::memcpy(out + done, copied.bytes.data() + at, part);
+        done += part;
+    }
+    const auto& anded = nineteen_and_twentythree;
+    for (std::size_t done = 0, at = first_byte % anded.period; done < count; at = 0) {
+        const std::size_t part = std::min(count - done, anded.period - at);
+        const std::uint8_t* from = anded.bytes.data() + at;
+        for (std::size_t i = 0; i < part; ++i) out[done + i] &= from[i];
+        done += part;
     }
 }

@@ -1,58 +1,60 @@
 // The primes of a range, in increasing order: a segmented sieve of
-// Eratosthenes over odd numbers, one bit each.
+// Eratosthenes on the wheel of 30. 2, 3 and 5 are given out first; every
+// other prime is a set bit of a wheel byte once the presieve patterns and the
+// sieving primes from 29 on have been applied to the segment.
 #include "number/prime_scan.hpp"
 
 #include <algorithm>
 #include <bit>
+#include <cstring>
+#include <span>
 
 #include "number/presieve.hpp"
 #include "number/prime_pi.hpp"
 #include "number/sieving_primes.hpp"
+#include "number/wheel.hpp"
 
 namespace {
 
-// The sieving primes after those of the pattern: 17, 19, 23, ...
+constexpr Number primes_below_wheel[] = {2, 3, 5};
+
+// The sieving primes after those of the patterns: 29, 31, 37, ...
 std::span<const std::uint16_t> crossing_primes() {
-    static const std::span<const std::uint16_t> after_pattern = [] {
+    static const std::span<const std::uint16_t> after_patterns = [] {
         const std::span<const std::uint16_t> all = odd_sieving_primes();
         const auto* first = std::upper_bound(all.data(), all.data() + all.size(), presieved_up_to);
         return all.subspan(static_cast<std::size_t>(first - all.data()));
     }();
-    return after_pattern;
+    return after_patterns;
 }
 
-// Bit index of the first odd multiple of p, from p * p on, at or after `low`.
-std::uint64_t first_multiple_index(std::uint64_t p, std::uint64_t low) {
-    std::uint64_t m = std::max(p * p, (low + p - 1) / p * p);
-    if (m % 2 == 0) m += p;
-    return (m - low) / 2;
+// Clears the bits of byte `i` that stand for numbers below `lo` or above
+// `hi`, where the byte holds the range's first or last number.
+std::uint8_t in_range_bits(std::uint64_t byte_index, std::uint64_t lo, std::uint64_t hi) {
+    std::uint8_t keep = 0;
+    for (unsigned j = 0; j < 8; ++j) {
+        const std::uint64_t n = wheel_span * byte_index + wheel_residues[j];
+        if (n >= lo && n <= hi) keep |= static_cast<std::uint8_t>(1u << j);
+    }
+    return keep;
 }
 
-bool segment_exists(const PrimeScan& scan) { return scan.segment_low <= scan.hi; }
-
-// Sieves the segment at scan.segment_low, up to hi at the most.
+// Sieves the segment at scan.segment_first, bytes up to hi at the most.
 void sieve_segment(PrimeScan& scan) {
-    const std::uint64_t odds = std::min(segment_odds, (scan.hi - scan.segment_low) / 2 + 1);
-    scan.used_words = static_cast<std::size_t>((odds + 63) / 64);
-    presieve(scan.sieve, scan.used_words, scan.segment_low);
-    // The pattern crossed off 3 to 13 themselves, and 1 is not a prime.
-    for (std::uint64_t small : {1, 3, 5, 7, 11, 13}) {
-        if (small < scan.segment_low || small >= scan.segment_low + 2 * odds) continue;
-        const std::uint64_t j = (small - scan.segment_low) / 2;
-        const std::uint64_t bit = std::uint64_t{1} << (j % 64);
-        scan.sieve[j / 64] = small == 1 ? scan.sieve[j / 64] & ~bit : scan.sieve[j / 64] | bit;
+    const std::uint64_t last_byte = scan.hi / wheel_span;
+    const auto size = static_cast<std::uint32_t>(
+        std::min<std::uint64_t>(segment_bytes, last_byte - scan.segment_first + 1));
+    presieve(scan.sieve, size, scan.segment_first);
+    if (scan.segment_first == 0) {
+        // The patterns struck 7 to 23 themselves; 1 is not a prime.
+        scan.sieve[0] = static_cast<std::uint8_t>((scan.sieve[0] | 0x7E) & ~1u);
     }
-    const std::span<const std::uint16_t> primes = crossing_primes();
-    const std::uint64_t limit = scan.used_words * 64;
-    for (std::size_t i = 0; i < scan.crossing_count; ++i) {
-        const std::uint32_t p = primes[i];
-        std::uint64_t j = scan.next_multiple[i];
-        for (; j < limit; j += p) scan.sieve[j / 64] &= ~(std::uint64_t{1} << (j % 64));
-        // Relative to the next segment; only the last segment is shorter.
-        scan.next_multiple[i] = static_cast<std::uint32_t>(j - limit);
-    }
-    // Bits past hi in the last word.
-    if (odds % 64 != 0) scan.sieve[scan.used_words - 1] &= (std::uint64_t{1} << (odds % 64)) - 1;
+    for (std::size_t i = 0; i < scan.crossing_count; ++i) cross_off(scan.sieve, size, scan.crossing[i]);
+    // The range's ends within their bytes, and whole words for extraction.
+    scan.sieve[0] &= in_range_bits(scan.segment_first, scan.lo, scan.hi);
+    scan.sieve[size - 1] &= in_range_bits(scan.segment_first + size - 1, scan.lo, scan.hi);
+    scan.used_words = (size + 7) / 8;
+    std::memset(scan.sieve + size, 0, scan.used_words * 8 - size);
     scan.word = 0;
     scan.segment_ready = true;
 }
@@ -60,23 +62,33 @@ void sieve_segment(PrimeScan& scan) {
 // Loads the next word of primes into scan.bits; false when the range is done.
 bool next_word(PrimeScan& scan) {
     if (scan.segment_ready && scan.word == scan.used_words) {
-        scan.segment_low += 2 * segment_odds;
+        scan.segment_first += segment_bytes;
         scan.segment_ready = false;
     }
     if (!scan.segment_ready) {
-        if (!segment_exists(scan)) return false;
+        if (wheel_span * scan.segment_first > scan.hi) return false;
         sieve_segment(scan);
     }
-    scan.bits = scan.sieve[scan.word++];
+    std::memcpy(&scan.bits, scan.sieve + 8 * scan.word++, 8);
     return true;
+}
+
+// The set bits of a word, without the processor's own instruction, which a
+// build for every x86-64 cannot assume.
+unsigned bits_set(std::uint64_t w) {
+    w -= (w >> 1) & 0x5555555555555555u;
+    w = (w & 0x3333333333333333u) + ((w >> 2) & 0x3333333333333333u);
+    w = (w + (w >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
+    return static_cast<unsigned>((w * 0x0101010101010101u) >> 56);
 }
 
 }  // namespace
 
 void prime_scan_start(PrimeScan& scan, Number lo, Number hi) {
+    scan.lo = lo;
     scan.hi = hi;
-    scan.two_pending = lo <= 2 && 2 <= hi;
-    scan.segment_low = lo | 1;  // the first odd number from lo on
+    scan.small_next = 0;
+    scan.segment_first = lo / wheel_span;
     scan.segment_ready = false;
     scan.used_words = scan.word = 0;
     scan.bits = 0;
@@ -84,25 +96,25 @@ void prime_scan_start(PrimeScan& scan, Number lo, Number hi) {
     scan.crossing_count = 0;
     for (const std::uint64_t p : primes) {
         if (p * p > hi) break;
-        // Indices past 2^32 cannot occur: p * p <= hi < 2^32.
-        scan.next_multiple[scan.crossing_count++] =
-            static_cast<std::uint32_t>(first_multiple_index(p, scan.segment_low));
+        scan.crossing[scan.crossing_count++] =
+            first_crossing(static_cast<std::uint32_t>(p), scan.segment_first);
     }
+    if (lo > hi) scan.segment_first = std::uint64_t{hi} / wheel_span + 1;  // nothing to sieve
 }
 
 std::size_t prime_scan_next(PrimeScan& scan, Number* out, std::size_t capacity) {
     std::size_t found = 0;
-    if (scan.two_pending && capacity > 0) {
-        out[found++] = 2;
-        scan.two_pending = false;
+    for (; scan.small_next < 3 && found < capacity; ++scan.small_next) {
+        const Number p = primes_below_wheel[scan.small_next];
+        if (p >= scan.lo && p <= scan.hi) out[found++] = p;
     }
     while (found < capacity) {
         if (scan.bits == 0) {
             if (!next_word(scan)) break;
             continue;
         }
-        const std::uint64_t base = scan.segment_low + 128 * (scan.word - 1);
-        out[found++] = static_cast<Number>(base + 2 * static_cast<unsigned>(std::countr_zero(scan.bits)));
+        const std::uint64_t base = wheel_span * (scan.segment_first + 8 * (scan.word - 1));
+        out[found++] = static_cast<Number>(base + wheel_word_offsets[std::countr_zero(scan.bits)]);
         scan.bits &= scan.bits - 1;
     }
     return found;
@@ -111,8 +123,9 @@ std::size_t prime_scan_next(PrimeScan& scan, Number* out, std::size_t capacity) 
 std::uint32_t sieve_count_primes(Number lo, Number hi) {
     static PrimeScan scan;
     prime_scan_start(scan, lo, hi);
-    std::uint32_t count = scan.two_pending ? 1 : 0;
-    while (next_word(scan)) count += static_cast<std::uint32_t>(std::popcount(scan.bits));
+    std::uint32_t count = 0;
+    for (const Number p : primes_below_wheel) count += p >= lo && p <= hi;
+    while (next_word(scan)) count += bits_set(scan.bits);
     return count;
 }
 

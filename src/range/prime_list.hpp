@@ -11,6 +11,14 @@ struct PrimeList {
     Channel* channel;
     unsigned per_line;
     unsigned on_line = 0;  // items written since the last line break
+    // The last item written, " " and its decimal digits, ending at
+    // item[item_end]; the next prime's digits come from adding the gap.
+    Number last = 0;
+    unsigned last_low = 0;  // last % 1000
+    unsigned item_length = 0;
+    char item[32] = {};
 };
 
+// Writes the primes, given in increasing order and each following the last
+// one written without a prime between them.
 void write_prime_list(PrimeList& list, const Number* primes, std::size_t count);

@@ -14,9 +14,9 @@ Replacement replacement;
 }  // namespace
 
 void open_result_file() {
-    result_file.used = 0;
-    result_file.failed = !begin_replacement(replacement, result_name);
-    result_file.fd = replacement.fd;
+    const bool begun = begin_replacement(replacement, result_name);
+    attach_channel(result_file, replacement.fd);
+    result_file.failed = !begun;
 }
 
 bool close_result_file() {

@@ -11,7 +11,7 @@
 TEST(Channel, WritesEachLfAsCrLfAcrossBufferRefills) {
     static Channel channel;
     std::FILE* stream = std::tmpfile();
-    channel.fd = fileno(stream);
+    attach_channel(channel, fileno(stream));
     std::string text;
     for (int i = 0; i < 30000; ++i) text += "ab\n";
     channel_write(channel, text.data(), text.size());

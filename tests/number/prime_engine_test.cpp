@@ -29,9 +29,6 @@ void expect_same_primes(Number lo, Number hi) {
     ASSERT_EQ(sieve_count_primes(lo, hi), expected.size()) << lo << " to " << hi;
 }
 
-// One segment spans this many numbers.
-constexpr Number segment_span = 2 * segment_odds;
-
 }  // namespace
 
 TEST(PrimeScan, EveryTinyRangeNearTheStart) {
@@ -45,15 +42,17 @@ TEST(PrimeScan, SmallBatchesResumeWhereTheyStopped) {
 }
 
 TEST(PrimeScan, SegmentAndPatternBoundaries) {
-    // A range from 1 has segment_low 1; from 2 it has 3.
-    for (const Number end : {segment_span - 3, segment_span - 1, segment_span, segment_span + 1,
-                             segment_span + 2, 3 * segment_span + 1, Number{30030},
-                             Number{30031}, Number{30030 * 7 + 1}})
+    // Ends on either side of segment edges and of the presieve patterns'
+    // periods (30 times 7 * 11 * 13 * 17, and 30 times 19 * 23).
+    constexpr auto span = static_cast<Number>(segment_span);
+    for (const Number end : {span - 31, span - 1, span, span + 1, span + 29, 3 * span + 1,
+                             Number{510510}, Number{510511}, Number{13110}, Number{13111},
+                             Number{13110 * 7 + 1}})
         expect_same_primes(1, end), expect_same_primes(2, end);
-    for (const Number start : {segment_span - 1, segment_span, segment_span + 1})
-        expect_same_primes(start, start + segment_span + 5);
+    for (const Number start : {span - 1, span, span + 1, span + 7})
+        expect_same_primes(start, start + span + 5);
     // Squares of sieving primes and their neighbours as range ends.
-    for (const Number p : {17u, 19u, 65521u / 2 | 1u, 44711u, 44729u})
+    for (const Number p : {23u, 29u, 31u, 32749u, 44711u, 44729u})
         expect_same_primes(p * p - 70, p * p + 70);
 }
 

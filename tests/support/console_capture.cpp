@@ -47,8 +47,7 @@ std::string ConsoleCapture::errors() {
 std::string shown_with(const Message& message, std::initializer_list<FormatArg> args) {
     static Channel channel;
     std::FILE* stream = std::tmpfile();
-    channel.fd = fileno(stream);
-    channel.failed = false;
+    attach_channel(channel, fileno(stream));
     write_formatted(channel, message, args);
     channel_flush(channel);
     std::string bytes = read_stream(stream);

@@ -1,0 +1,64 @@
+// The list writer against plain decimal formatting: items, line breaks, and
+// digits carried across every power of ten a 32-bit prime can cross.
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <string>
+#include <vector>
+
+#include "range/prime_list.hpp"
+#include "support/console_capture.hpp"
+#include "support/reference_primes.hpp"
+
+namespace {
+
+std::string expected_list(const std::vector<Number>& primes, unsigned per_line) {
+    std::string bytes;
+    for (std::size_t i = 0; i < primes.size(); ++i) {
+        bytes += ' ';
+        bytes += std::to_string(primes[i]);
+        if ((i + 1) % per_line == 0) bytes += "\r\n";
+    }
+    return bytes;
+}
+
+// The list as written in batches of `batch` primes.
+std::string written_list(const std::vector<Number>& primes, unsigned per_line, std::size_t batch) {
+    static Channel channel;
+    std::FILE* stream = std::tmpfile();
+    attach_channel(channel, fileno(stream));
+    PrimeList list{&channel, per_line};
+    for (std::size_t at = 0; at < primes.size(); at += batch)
+        write_prime_list(list, primes.data() + at, std::min(batch, primes.size() - at));
+    channel_flush(channel);
+    std::string bytes = read_stream(stream);
+    std::fclose(stream);
+    return bytes;
+}
+
+}  // namespace
+
+TEST(PrimeList, DigitsCarryAcrossEveryPowerOfTen) {
+    std::vector<Number> primes = primes_by_trial_division(1, 2000);
+    for (Number power = 10000; power <= 1000000000; power *= 10) {
+        const std::vector<Number> near = primes_by_trial_division(power - 3000, power + 3000);
+        primes.insert(primes.end(), near.begin(), near.end());
+    }
+    const std::vector<Number> top = primes_by_trial_division(4294967295u - 3000, 4294967295u);
+    primes.insert(primes.end(), top.begin(), top.end());
+    // Runs of primes with gaps of 1000 or more between the runs start afresh.
+    for (const unsigned per_line : {6u, 10u}) {
+        for (const std::size_t batch : {std::size_t{1}, std::size_t{7}, std::size_t{4096}})
+            EXPECT_EQ(written_list(primes, per_line, batch), expected_list(primes, per_line))
+                << per_line << " a line, batches of " << batch;
+    }
+}
+
+TEST(PrimeList, FillsMoreThanTheBufferWithoutLosingAByte) {
+    // About 3.5 MB of items, the primes to 200000 thirty times over: the
+    // buffer is written out in blocks on the way.
+    const std::vector<Number> once = primes_by_trial_division(1, 200000);
+    std::vector<Number> primes;
+    for (int i = 0; i < 30; ++i) primes.insert(primes.end(), once.begin(), once.end());
+    EXPECT_EQ(written_list(primes, 10, 4096), expected_list(primes, 10));
+}
