@@ -23,6 +23,13 @@ void SieveEnumerate(benchmark::State& state) {
 }
 BENCHMARK(SieveEnumerate)->Arg(10000000)->Arg(100000000)->Unit(benchmark::kMillisecond);
 
+// The sieve alone over the whole span, as `primesieve 2e9 -c -t1` counts.
+void SieveCount(benchmark::State& state) {
+    for (auto _ : state)
+        benchmark::DoNotOptimize(sieve_count_primes(1, static_cast<Number>(state.range(0))));
+}
+BENCHMARK(SieveCount)->Arg(2000000000)->Unit(benchmark::kMillisecond)->MinTime(3.0);
+
 void PrimePi(benchmark::State& state) {
     for (auto _ : state) benchmark::DoNotOptimize(prime_pi(static_cast<Number>(state.range(0))));
 }

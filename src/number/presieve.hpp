@@ -1,4 +1,4 @@
-// The sieve of the primes 7 to 23 as repeating byte patterns of the wheel of
+// The sieve of the primes 7 to 31 as repeating byte patterns of the wheel of
 // 30, copied into a segment instead of crossed off one multiple at a time.
 #pragma once
 
@@ -6,9 +6,9 @@
 #include <cstdint>
 
 // The largest prime the patterns take care of.
-inline constexpr std::uint32_t presieved_up_to = 23;
+inline constexpr std::uint32_t presieved_up_to = 31;
 
 // Fills `bytes` for the wheel bytes first_byte, first_byte + 1, ... (byte i
 // standing for 30i + 1 to 30i + 29): a bit is 1 where the number is divisible
-// by none of 7, 11, 13, 17, 19 and 23.
+// by none of 7, 11, 13, 17, 19, 23, 29 and 31.
 void presieve(std::uint8_t* bytes, std::size_t count, std::uint64_t first_byte);

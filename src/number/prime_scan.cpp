@@ -1,7 +1,7 @@
 // The primes of a range, in increasing order: a segmented sieve of
 // Eratosthenes on the wheel of 30. 2, 3 and 5 are given out first; every
 // other prime is a set bit of a wheel byte once the presieve patterns and the
-// sieving primes from 29 on have been applied to the segment.
+// sieving primes from 37 on have been applied to the segment.
 #include "number/prime_scan.hpp"
 
 #include <algorithm>
@@ -18,7 +18,7 @@ namespace {
 
 constexpr Number primes_below_wheel[] = {2, 3, 5};
 
-// The sieving primes after those of the patterns: 29, 31, 37, ...
+// The sieving primes after those of the patterns: 37, 41, 43, ...
 std::span<const std::uint16_t> crossing_primes() {
     static const std::span<const std::uint16_t> after_patterns = [] {
         const std::span<const std::uint16_t> all = odd_sieving_primes();
@@ -45,10 +45,13 @@ void sieve_segment(PrimeScan& scan) {
     const auto size = static_cast<std::uint32_t>(
         std::min<std::uint64_t>(segment_bytes, last_byte - scan.segment_first + 1));
     presieve(scan.sieve, size, scan.segment_first);
-    if (scan.segment_first == 0) {
-        // The patterns struck 7 to 23 themselves; 1 is not a prime.
-        scan.sieve[0] = static_cast<std::uint8_t>((scan.sieve[0] | 0x7E) & ~1u);
+    // The patterns struck 7 to 31 themselves; 1 is not a prime.
+    for (const std::uint32_t q : {7, 11, 13, 17, 19, 23, 29, 31}) {
+        const std::uint64_t byte = q / wheel_span;
+        if (byte >= scan.segment_first && byte < scan.segment_first + size)
+            scan.sieve[byte - scan.segment_first] |= static_cast<std::uint8_t>(1u << wheel_bit_of[q % wheel_span]);
     }
+    if (scan.segment_first == 0) scan.sieve[0] &= 0xFE;
     for (std::size_t i = 0; i < scan.crossing_count; ++i) cross_off(scan.sieve, size, scan.crossing[i]);
     // The range's ends within their bytes, and whole words for extraction.
     scan.sieve[0] &= in_range_bits(scan.segment_first, scan.lo, scan.hi);
