@@ -5,7 +5,8 @@
 #include <cstddef>
 #include <cstdint>
 
-// The largest prime the patterns take care of.
+// The primes the patterns take care of, and the largest of them.
+inline constexpr std::uint32_t presieved_primes[] = {7, 11, 13, 17, 19, 23, 29, 31};
 inline constexpr std::uint32_t presieved_up_to = 31;
 
 // Fills `bytes` for the wheel bytes first_byte, first_byte + 1, ... (byte i

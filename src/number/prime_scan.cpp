@@ -28,8 +28,8 @@ std::span<const std::uint16_t> crossing_primes() {
     return after_patterns;
 }
 
-// Clears the bits of byte `i` that stand for numbers below `lo` or above
-// `hi`, where the byte holds the range's first or last number.
+// The bits of a wheel byte whose numbers lie in [lo, hi]; for the bytes that
+// hold the range's first and last numbers.
 std::uint8_t in_range_bits(std::uint64_t byte_index, std::uint64_t lo, std::uint64_t hi) {
     std::uint8_t keep = 0;
     for (unsigned j = 0; j < 8; ++j) {
@@ -39,19 +39,24 @@ std::uint8_t in_range_bits(std::uint64_t byte_index, std::uint64_t lo, std::uint
     return keep;
 }
 
+// The patterns struck the primes they stand for too, and left 1 in place.
+void restore_presieved_primes(PrimeScan& scan, std::uint32_t size) {
+    for (const std::uint32_t q : presieved_primes) {
+        const std::uint64_t byte = q / wheel_span;
+        if (byte < scan.segment_first || byte >= scan.segment_first + size) continue;
+        scan.sieve[byte - scan.segment_first] |=
+            static_cast<std::uint8_t>(1u << wheel_bit_of[q % wheel_span]);
+    }
+    if (scan.segment_first == 0) scan.sieve[0] &= 0xFE;  // the bit of 1
+}
+
 // Sieves the segment at scan.segment_first, bytes up to hi at the most.
 void sieve_segment(PrimeScan& scan) {
     const std::uint64_t last_byte = scan.hi / wheel_span;
     const auto size = static_cast<std::uint32_t>(
         std::min<std::uint64_t>(segment_bytes, last_byte - scan.segment_first + 1));
     presieve(scan.sieve, size, scan.segment_first);
-    // The patterns struck 7 to 31 themselves; 1 is not a prime.
-    for (const std::uint32_t q : {7, 11, 13, 17, 19, 23, 29, 31}) {
-        const std::uint64_t byte = q / wheel_span;
-        if (byte >= scan.segment_first && byte < scan.segment_first + size)
-            scan.sieve[byte - scan.segment_first] |= static_cast<std::uint8_t>(1u << wheel_bit_of[q % wheel_span]);
-    }
-    if (scan.segment_first == 0) scan.sieve[0] &= 0xFE;
+    restore_presieved_primes(scan, size);
     for (std::size_t i = 0; i < scan.crossing_count; ++i) cross_off(scan.sieve, size, scan.crossing[i]);
     // The range's ends within their bytes, and whole words for extraction.
     scan.sieve[0] &= in_range_bits(scan.segment_first, scan.lo, scan.hi);

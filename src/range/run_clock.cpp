@@ -3,6 +3,10 @@
 
 #include <cstring>
 
+// Stamps and elapsed times past 2038 need a 64-bit calendar time, which
+// glibc and mingw-w64 (32-bit Windows included) both give by default.
+static_assert(sizeof(std::time_t) == 8, "the calendar time must be 64 bits");
+
 namespace {
 
 std::time_t system_clock() { return std::time(nullptr); }

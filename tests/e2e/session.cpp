@@ -156,16 +156,6 @@ const Message& banner_of(int mode) {
     }
 }
 
-std::string list_of(const std::vector<Number>& primes, std::size_t per_line) {
-    std::string bytes;
-    for (std::size_t i = 0; i < primes.size(); ++i) {
-        bytes += ' ';
-        bytes += std::to_string(primes[i]);
-        if ((i + 1) % per_line == 0) bytes += "\r\n";
-    }
-    return bytes;
-}
-
 const std::string masked_times =
     crlf("★開始日時 MM/DD/YY  HH:MM:SS \n☆終了日時 MM/DD/YY  HH:MM:SS 、 τ(経過時間)=【D日 H時間M分S秒】");
 
@@ -195,10 +185,10 @@ Session& Session::run(int mode, Number lo, Number hi, bool file_written) {
     clears();
     if (mode == 4) shows(shown(MSG_LOGGING));
     if (mode == 5) shows(shown(MSG_COUNTING));
-    if (on_screen) shows(shown(MSG_LIST_HEADER, lo, hi)).shows(list_of(primes, 6));
+    if (on_screen) shows(shown(MSG_LIST_HEADER, lo, hi)).shows(listed(primes, 6));
     if (to_file) {
         shows(shown(MSG_DONE)).shows(shown(file_written ? MSG_WRITTEN : MSG_WRITE_FAILED));
-        file = shown(MSG_LIST_HEADER, lo, hi) + list_of(primes, 10);
+        file = shown(MSG_LIST_HEADER, lo, hi) + listed(primes, 10);
     } else {
         shows(shown(mode == 3 ? MSG_DONE_SCREEN : MSG_DONE));
     }

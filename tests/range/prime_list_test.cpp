@@ -12,16 +12,6 @@
 
 namespace {
 
-std::string expected_list(const std::vector<Number>& primes, unsigned per_line) {
-    std::string bytes;
-    for (std::size_t i = 0; i < primes.size(); ++i) {
-        bytes += ' ';
-        bytes += std::to_string(primes[i]);
-        if ((i + 1) % per_line == 0) bytes += "\r\n";
-    }
-    return bytes;
-}
-
 // The list as written in batches of `batch` primes.
 std::string written_list(const std::vector<Number>& primes, unsigned per_line, std::size_t batch) {
     static Channel channel;
@@ -49,7 +39,7 @@ TEST(PrimeList, DigitsCarryAcrossEveryPowerOfTen) {
     // Runs of primes with gaps of 1000 or more between the runs start afresh.
     for (const unsigned per_line : {6u, 10u}) {
         for (const std::size_t batch : {std::size_t{1}, std::size_t{7}, std::size_t{4096}})
-            EXPECT_EQ(written_list(primes, per_line, batch), expected_list(primes, per_line))
+            EXPECT_EQ(written_list(primes, per_line, batch), listed(primes, per_line))
                 << per_line << " a line, batches of " << batch;
     }
 }
@@ -60,5 +50,5 @@ TEST(PrimeList, FillsMoreThanTheBufferWithoutLosingAByte) {
     const std::vector<Number> once = primes_by_trial_division(1, 200000);
     std::vector<Number> primes;
     for (int i = 0; i < 30; ++i) primes.insert(primes.end(), once.begin(), once.end());
-    EXPECT_EQ(written_list(primes, 10, 4096), expected_list(primes, 10));
+    EXPECT_EQ(written_list(primes, 10, 4096), listed(primes, 10));
 }

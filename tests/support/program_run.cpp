@@ -62,12 +62,12 @@ void prepare_run_directory(StartedProgram& p) {
     if (setup.prepare != nullptr) setup.prepare(work_dir_of(p).string());
 }
 
-void collect_run_files(const StartedProgram& p, ProgramRun& run, bool read_stdout) {
+void collect_run_files(const StartedProgram& p, ProgramRun& run) {
     const fs::path dir = p.dir;
-    if (read_stdout) run.out = read_file(dir / "stdout");
-    run.err = read_file(dir / "stderr");
-    const fs::path work = work_dir_of(p);
     std::error_code ignored;
+    if (fs::exists(dir / "stdout", ignored)) run.out = read_file(dir / "stdout");
+    if (fs::exists(dir / "stderr", ignored)) run.err = read_file(dir / "stderr");
+    const fs::path work = work_dir_of(p);
     for (const auto& entry : fs::directory_iterator(work, ignored))
         run.work_files[entry.path().filename().string()] = describe(entry.path());
     const fs::path result = work / "Prime.txt";

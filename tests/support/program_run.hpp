@@ -2,6 +2,7 @@
 #pragma once
 
 #include <map>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -46,13 +47,16 @@ struct ProgramSetup {
 
 ProgramRun run_program(const ProgramSetup& setup);
 
+struct WindowsPipes;
+
 // The program started and left running, for runs that overlap.
 struct StartedProgram {
     ProgramSetup setup;
     std::string dir;  // the run's own temporary directory
     int pid = -1;                           // POSIX
     int input_pipe = -1, output_pipe = -1;  // the parent's ends, if any
-    void* process = nullptr;                // Windows: the process handle
+    void* process = nullptr;                // Windows: the process handle ...
+    std::shared_ptr<WindowsPipes> pipes;    // ... and its output pipes
 };
 
 StartedProgram start_program(const ProgramSetup& setup);

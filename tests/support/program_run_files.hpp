@@ -14,6 +14,7 @@ void prepare_run_directory(StartedProgram& started);
 
 std::filesystem::path work_dir_of(const StartedProgram& started);
 
-// Reads standard output (unless `out` was already gathered), standard error
-// and the working directory into `run`, then removes the temporary directory.
-void collect_run_files(const StartedProgram& started, ProgramRun& run, bool read_stdout);
+// Reads standard output and standard error, where they went to the files
+// "stdout" and "stderr" of the run's directory, and the working directory
+// into `run`, then removes the temporary directory.
+void collect_run_files(const StartedProgram& started, ProgramRun& run);

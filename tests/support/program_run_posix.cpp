@@ -129,6 +129,6 @@ ProgramRun finish_program(StartedProgram& p) {
     if (!run.timed_out && WIFEXITED(wait_status)) run.status = WEXITSTATUS(wait_status);
     if (!run.timed_out && WIFSIGNALED(wait_status)) run.signal = WTERMSIG(wait_status);
     if (p.setup.slow_output_reader) run.out = piped;
-    collect_run_files(p, run, !p.setup.slow_output_reader);
+    collect_run_files(p, run);
     return run;
 }

@@ -1,17 +1,43 @@
-// Runs the built program as a Windows process: CreateProcess with its
-// standard handles on files in the run's directory. Limits, signals and
-// non-blocking pipes are POSIX matters; the tests that need them skip here.
+// Runs the built program as a Windows process: CreateProcess with standard
+// input from a file and standard output and error into pipes, each drained
+// by a thread of its own. Limits, signals and non-blocking pipes are POSIX
+// matters; the tests that need them skip here.
 #include "support/program_run.hpp"
 #include "support/program_run_files.hpp"
 
 #include <windows.h>
 
 #include <cstring>
-
 #include <filesystem>
+#include <thread>
 #include <vector>
 
 namespace fs = std::filesystem;
+
+// A pipe from the program and the thread that reads everything from it.
+struct PipeDrain {
+    HANDLE read = nullptr;
+    std::string bytes;
+    std::thread reader;
+
+    void start() {
+        reader = std::thread([this] {
+            char chunk[65536];
+            DWORD got = 0;
+            while (ReadFile(read, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+        });
+    }
+    void finish() {
+        if (reader.joinable()) reader.join();
+        if (read != nullptr) CloseHandle(read);
+        read = nullptr;
+    }
+    ~PipeDrain() { finish(); }
+};
+
+struct WindowsPipes {
+    PipeDrain out, err;
+};
 
 namespace {
 
@@ -40,16 +66,20 @@ std::vector<char> environment_with(const std::vector<std::string>& additions) {
     for (const char* entry = inherited; *entry != '\0'; entry += std::strlen(entry) + 1)
         block.insert(block.end(), entry, entry + std::strlen(entry) + 1);
     FreeEnvironmentStringsA(inherited);
-    for (const std::string& entry : additions) block.insert(block.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
+    for (const std::string& entry : additions)
+        block.insert(block.end(), entry.c_str(), entry.c_str() + entry.size() + 1);
     block.push_back('\0');
     return block;
 }
 
-HANDLE inheritable(const fs::path& path, bool writing) {
-    SECURITY_ATTRIBUTES inherit{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
-    return CreateFileW(path.c_str(), writing ? GENERIC_WRITE : GENERIC_READ,
-                       FILE_SHARE_READ | FILE_SHARE_WRITE, &inherit,
-                       writing ? CREATE_ALWAYS : OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+SECURITY_ATTRIBUTES inherited_handles{sizeof(SECURITY_ATTRIBUTES), nullptr, TRUE};
+
+// A pipe whose write end the program inherits; the read end stays here.
+HANDLE output_pipe(PipeDrain& drain) {
+    HANDLE write = nullptr;
+    CreatePipe(&drain.read, &write, &inherited_handles, 0);
+    SetHandleInformation(drain.read, HANDLE_FLAG_INHERIT, 0);
+    return write;
 }
 
 }  // namespace
@@ -58,10 +88,12 @@ StartedProgram start_program(const ProgramSetup& setup) {
     StartedProgram p;
     p.setup = setup;
     prepare_run_directory(p);
-    const fs::path dir = p.dir;
-    const HANDLE in = inheritable(dir / "stdin", false);
-    const HANDLE out = inheritable(dir / "stdout", true);
-    const HANDLE err = setup.merge_err ? out : inheritable(dir / "stderr", true);
+    p.pipes = std::make_shared<WindowsPipes>();
+    const HANDLE in = CreateFileW((fs::path(p.dir) / "stdin").c_str(), GENERIC_READ,
+                                  FILE_SHARE_READ, &inherited_handles, OPEN_EXISTING,
+                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    const HANDLE out = output_pipe(p.pipes->out);
+    const HANDLE err = setup.merge_err ? out : output_pipe(p.pipes->err);
     std::string command = quoted(PRIMESEARCH_BINARY);
     for (const std::string& arg : setup.args) command += " " + quoted(arg);
     std::vector<char> command_line(command.begin(), command.end());
@@ -80,9 +112,12 @@ StartedProgram start_program(const ProgramSetup& setup) {
         CloseHandle(process.hThread);
         p.process = process.hProcess;
     }
+    // Only the program holds the write ends now: the pipes end with it.
     CloseHandle(in);
     CloseHandle(out);
     if (err != out) CloseHandle(err);
+    p.pipes->out.start();
+    if (!setup.merge_err) p.pipes->err.start();
     return p;
 }
 
@@ -101,6 +136,10 @@ ProgramRun finish_program(StartedProgram& p) {
         CloseHandle(process);
         p.process = nullptr;
     }
-    collect_run_files(p, run, true);
+    p.pipes->out.finish();
+    p.pipes->err.finish();
+    run.out = p.pipes->out.bytes;
+    run.err = p.pipes->err.bytes;
+    collect_run_files(p, run);
     return run;
 }
