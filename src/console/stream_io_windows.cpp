@@ -16,8 +16,11 @@ constexpr char end_of_file_byte = 0x1A;
 }  // namespace
 
 bool write_all(int fd, const char* bytes, std::size_t size) {
+    // Consoles before Windows 8 refuse a single write of much more than
+    // 64 KiB; files and pipes take large blocks.
+    const std::size_t largest = is_console(fd) ? std::size_t{32} << 10 : std::size_t{1} << 30;
     while (size > 0) {
-        const unsigned part = size > (1u << 30) ? (1u << 30) : static_cast<unsigned>(size);
+        const auto part = static_cast<unsigned>(size > largest ? largest : size);
         const int n = _write(fd, bytes, part);
         if (n <= 0) return false;
         bytes += n;
