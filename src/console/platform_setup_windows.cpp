@@ -4,6 +4,8 @@
 // closed, since the console outlives the program.
 #include "console/platform_setup.hpp"
 
+#include "console/channel.hpp"
+
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>
@@ -92,6 +94,9 @@ void restore_platform() { restore_console(); }
 
 bool clear_console_natively() {
     if (!saved.clears_by_api) return false;
+    // The clearing bypasses the error channel, which would otherwise put
+    // what was written before it on the screen first.
+    flush_console();
     // What "\x1b[2J" does: blank every cell; the cursor stays where it is.
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (!GetConsoleScreenBufferInfo(saved.error_console, &info)) return false;

@@ -6,8 +6,6 @@
 #include "console/say.hpp"
 
 void clear_screen() {
-    // What was written before the clearing must be on the screen first.
-    flush_console();
     if (!clear_console_natively()) say_to(error_channel(), MSG_CLEAR);
 }
 

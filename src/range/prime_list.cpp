@@ -80,7 +80,8 @@ void write_prime_list(PrimeList& list, const Number* primes, std::size_t count) 
     for (std::size_t i = 0; i < count; ++i) {
         next_item(list, primes[i]);
         std::memcpy(out, list.item + item_end - list.item_length, copy_width);
-        if (list.last >= 100) std::memcpy(out + list.item_length - 3, three_digits[list.last_low].data(), 4);
+        if (list.last >= 100)
+            std::memcpy(out + list.item_length - 3, three_digits[list.last_low].data(), 4);
         out += list.item_length;
         if (++list.on_line == list.per_line) {
             list.on_line = 0;

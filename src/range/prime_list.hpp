@@ -11,8 +11,9 @@ struct PrimeList {
     Channel* channel;
     unsigned per_line;
     unsigned on_line = 0;  // items written since the last line break
-    // The last item written, " " and its decimal digits, ending at
-    // item[item_end]; the next prime's digits come from adding the gap.
+    // The last item written, " " and its decimal digits, right-aligned; all
+    // but its last three digits are kept current, and those are last_low.
+    // The next prime's digits come from adding the gap.
     Number last = 0;
     unsigned last_low = 0;  // last % 1000
     unsigned item_length = 0;
