@@ -1,5 +1,8 @@
 // A file replaced whole or not at all: the new content goes into a new file
-// beside the old one, which takes the old one's name in one step at the end.
+// beside the old one, which takes the old one's name in one step at the end
+// when it can take over everything the old one had (owner, group, mode,
+// attributes). Otherwise the finished content is written into the old file
+// in place, which keeps all of that.
 #pragma once
 
 // One replacement in progress; `fd` takes the new content.
@@ -11,11 +14,12 @@ struct Replacement {
 
 // Starts replacing `name` in the current directory. Refuses (false, nothing
 // created) when what stands there is not a regular file the user may write:
-// a link of any kind, a directory, a FIFO, a device, a socket.
+// a link of any kind, a directory, a FIFO, a device, a socket, or another
+// user's file in a shared sticky directory.
 bool begin_replacement(Replacement& r, const char* name);
 
-// Closes the new file and puts it in place of `name`; false when that
-// failed, and then the new file is gone and `name` is as it was.
+// Puts the new content in place of `name`; false when that failed, and then
+// the new file is gone and `name` is as it was.
 bool finish_replacement(Replacement& r, const char* name);
 
 // Drops the new file; `name` stays as it was.

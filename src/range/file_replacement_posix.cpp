@@ -1,37 +1,89 @@
 // A file replaced whole or not at all, on POSIX systems. The new file is
 // created exclusively beside the old one; where the system has O_TMPFILE it
 // has no name, so an interrupted run leaves nothing behind, and it is linked
-// in at the end. rename() then puts it in place of the old name in one step,
-// without following a link that may stand there.
+// in at the end. Where it has a name all along, the termination signals
+// remove it before they end the process. rename() then puts it in place of
+// the old name in one step, without following a link that may stand there.
 #include "range/file_replacement.hpp"
 
 #include <fcntl.h>
+#include <signal.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstdio>
+#include <cstring>
+#include <iterator>
+
+#include "range/file_takeover_posix.hpp"
 
 namespace {
 
-// What may be replaced: nothing at all, or a regular file the user may write.
-// Its permission bits carry over to the new file (-1: none stands there).
-bool replaceable(const char* name, int& old_mode) {
-    struct stat st;
-    if (lstat(name, &st) != 0) {
-        old_mode = -1;
-        return errno == ENOENT;
-    }
-    old_mode = static_cast<int>(st.st_mode & 07777);
-    return S_ISREG(st.st_mode) && faccessat(AT_FDCWD, name, W_OK, AT_EACCESS) == 0;
+// The signals that end a process by default, and what they did before the
+// new file had a name.
+constexpr int ending_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
+struct sigaction before_naming[std::size(ending_signals)];
+
+// The new file's name while it stands in the directory, for the handler.
+char named_file[64];
+volatile sig_atomic_t file_is_named = 0;
+
+extern "C" void remove_named_file_and_end(int sig) {
+    if (file_is_named) unlink(named_file);
+    // The handler was reset to the default action and the signal is not
+    // blocked in it: raising it again ends the process as the signal does.
+    raise(sig);
 }
 
-// Gives the temporary a fresh name that says what it is: a link for a file
+void guard_name(const char* name) {
+    std::memcpy(named_file, name, sizeof named_file);
+    file_is_named = 1;
+    struct sigaction remove{};
+    remove.sa_handler = remove_named_file_and_end;
+    remove.sa_flags = SA_RESETHAND | SA_NODEFER;
+    sigemptyset(&remove.sa_mask);
+    for (std::size_t i = 0; i < std::size(ending_signals); ++i) {
+        sigaction(ending_signals[i], nullptr, &before_naming[i]);
+        // A signal the user chose to ignore (nohup) stays ignored.
+        if (before_naming[i].sa_handler != SIG_IGN) sigaction(ending_signals[i], &remove, nullptr);
+    }
+}
+
+void release_name() {
+    if (!file_is_named) return;
+    for (std::size_t i = 0; i < std::size(ending_signals); ++i)
+        sigaction(ending_signals[i], &before_naming[i], nullptr);
+    file_is_named = 0;
+}
+
+enum class Standing { absent, replaceable, refused };
+
+// Linux's protected_regular rule: in a sticky, world-writable directory such
+// as /tmp, another user's file is not taken over unless the directory's
+// owner owns it, since anybody may have put it there.
+bool planted_in_shared_directory(const struct stat& file) {
+    struct stat dir;
+    if (stat(".", &dir) != 0) return true;
+    const bool shared = (dir.st_mode & S_ISVTX) && (dir.st_mode & S_IWOTH);
+    return shared && file.st_uid != geteuid() && file.st_uid != dir.st_uid;
+}
+
+// What may be replaced: nothing at all, or a regular file the user may write.
+Standing look_at(const char* name, struct stat& st) {
+    if (lstat(name, &st) != 0) return errno == ENOENT ? Standing::absent : Standing::refused;
+    if (!S_ISREG(st.st_mode) || planted_in_shared_directory(st)) return Standing::refused;
+    return faccessat(AT_FDCWD, name, W_OK, AT_EACCESS) == 0 ? Standing::replaceable
+                                                             : Standing::refused;
+}
+
+// Gives the new file a fresh name that says what it is: a link for a file
 // made by O_TMPFILE (`fd` given), or a new empty file (`fd` -1).
 bool make_named(Replacement& r, const char* name, int fd, mode_t mode) {
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
         std::snprintf(r.temp_name, sizeof r.temp_name, "%s.incomplete-%ld-%u", name,
                       static_cast<long>(getpid()), attempt);
+        guard_name(r.temp_name);
         if (fd >= 0) {
             char path[64];
             std::snprintf(path, sizeof path, "/proc/self/fd/%d", fd);
@@ -41,13 +93,15 @@ bool make_named(Replacement& r, const char* name, int fd, mode_t mode) {
                 return true;
             }
         } else {
-            r.fd = open(r.temp_name, O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
+            r.fd = open(r.temp_name, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, mode);
             if (r.fd >= 0) {
                 r.named = true;
                 return true;
             }
         }
-        if (errno != EEXIST) return false;
+        const int error = errno;
+        release_name();
+        if (error != EEXIST) return false;
     }
     return false;
 }
@@ -57,33 +111,53 @@ bool can_link_unnamed() {
     return stat("/proc/self/fd", &st) == 0;
 }
 
+// The new file's content goes into the old file; the new file is dropped.
+bool replace_in_place(Replacement& r, const char* name, const struct stat& old) {
+    const bool ok = write_in_place(r.fd, name, old);
+    abandon_replacement(r);
+    return ok;
+}
+
 }  // namespace
 
 bool begin_replacement(Replacement& r, const char* name) {
     r = Replacement{};
-    int old_mode;
-    if (!replaceable(name, old_mode)) return false;
-    const mode_t mode = old_mode >= 0 ? static_cast<mode_t>(old_mode) : 0666;
-    if (can_link_unnamed()) r.fd = open(".", O_TMPFILE | O_WRONLY | O_CLOEXEC, mode);
-    if (r.fd < 0 && !make_named(r, name, -1, mode)) return false;
-    // The umask must not narrow the bits of the file being replaced.
-    if (old_mode >= 0 && fchmod(r.fd, static_cast<mode_t>(old_mode)) != 0) {
-        abandon_replacement(r);
-        return false;
-    }
-    return true;
+    struct stat old;
+    const Standing standing = look_at(name, old);
+    if (standing == Standing::refused) return false;
+    // Until the end, the new file is no more open to others than the old one.
+    const mode_t mode = standing == Standing::replaceable ? (old.st_mode & 0777) : 0666;
+    if (can_link_unnamed()) r.fd = open(".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
+    return r.fd >= 0 || make_named(r, name, -1, mode);
 }
 
 bool finish_replacement(Replacement& r, const char* name) {
     // What stands at `name` may have changed during a long run: look again.
-    int old_mode;
-    bool ok = replaceable(name, old_mode);
-    if (ok && !r.named) ok = make_named(r, name, r.fd, 0);
+    struct stat old;
+    const Standing standing = look_at(name, old);
+    if (standing == Standing::refused) {
+        abandon_replacement(r);
+        return false;
+    }
+    if (standing == Standing::replaceable) {
+        const bool taken_over = take_over_attributes(r.fd, name, old);
+        // A file with another name too is not written through: this name
+        // gets the new file and the other keeps its content.
+        if (!taken_over && old.st_nlink == 1) return replace_in_place(r, name, old);
+    }
+    bool ok = r.named || make_named(r, name, r.fd, 0);
     if (close(r.fd) != 0) ok = false;
     r.fd = -1;
     if (ok && rename(r.temp_name, name) == 0) {
+        release_name();
         r.named = false;
         return true;
+    }
+    // A directory may let the user write the file but not replace it (a
+    // sticky one that is not the user's): the old file takes the content.
+    if (ok && standing == Standing::replaceable && old.st_nlink == 1) {
+        r.fd = open(r.temp_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
+        if (r.fd >= 0) return replace_in_place(r, name, old);
     }
     abandon_replacement(r);
     return false;
@@ -92,5 +166,6 @@ bool finish_replacement(Replacement& r, const char* name) {
 void abandon_replacement(Replacement& r) {
     if (r.fd >= 0) close(r.fd);
     if (r.named) unlink(r.temp_name);
+    release_name();
     r = Replacement{};
 }

@@ -28,6 +28,14 @@ struct ProgramSetup {
     bool preset_result_file = false;  // ... when true
     int timeout_seconds = 120;
     bool as_nobody = false;  // when run by root: drop to user and group 65534
+    // When run by root: the user, primary group and further groups to run
+    // as (uid -1: root itself), and the umask (-1: as it is).
+    int uid = -1, gid = -1;
+    std::vector<unsigned> groups;
+    int umask = -1;
+    // Linux: creating an unnamed file (O_TMPFILE) fails, as on file systems
+    // that lack it.
+    bool without_unnamed_files = false;
     // Called in the working directory before the program starts.
     void (*prepare)(const std::string& dir) = nullptr;
     // A working directory of the caller's, shared with other runs; empty:

@@ -4,13 +4,23 @@
 #include "support/program_run_files.hpp"
 
 #include <fcntl.h>
+#include <grp.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
+#ifdef __linux__
+#include <linux/audit.h>
+#include <linux/filter.h>
+#include <linux/seccomp.h>
+#include <sys/prctl.h>
+#include <sys/syscall.h>
+#endif
+
 #include <chrono>
+#include <cstddef>
 #include <filesystem>
 #include <thread>
 
@@ -25,6 +35,39 @@ void set_limit(int resource, long value) {
     if (setrlimit(resource, &limit) != 0) _exit(125);
 }
 
+void become_user(const ProgramSetup& setup) {
+    if (geteuid() != 0) return;
+    if (setup.as_nobody && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(126);
+    if (setup.uid < 0) return;
+    std::vector<gid_t> groups(setup.groups.begin(), setup.groups.end());
+    if (setgroups(groups.size(), groups.data()) != 0 || setgid(static_cast<gid_t>(setup.gid)) != 0 ||
+        setuid(static_cast<uid_t>(setup.uid)) != 0)
+        _exit(126);
+}
+
+// Makes every open with O_TMPFILE (its own bit, 020000000) fail with EOPNOTSUPP, as on vfat or NFS.
+void refuse_unnamed_files() {
+#ifdef __linux__
+    constexpr unsigned flags_low = offsetof(seccomp_data, args[2]);
+    sock_filter program[] = {
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, arch)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, AUDIT_ARCH_X86_64, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, offsetof(seccomp_data, nr)),
+        BPF_JUMP(BPF_JMP | BPF_JEQ | BPF_K, SYS_openat, 1, 0),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+        BPF_STMT(BPF_LD | BPF_W | BPF_ABS, flags_low),
+        BPF_JUMP(BPF_JMP | BPF_JSET | BPF_K, 020000000, 0, 1),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ERRNO | EOPNOTSUPP),
+        BPF_STMT(BPF_RET | BPF_K, SECCOMP_RET_ALLOW),
+    };
+    sock_fprog filter{static_cast<unsigned short>(std::size(program)), program};
+    if (prctl(PR_SET_NO_NEW_PRIVS, 1, 0, 0, 0) != 0 ||
+        syscall(SYS_seccomp, SECCOMP_SET_MODE_FILTER, 0, &filter) != 0)
+        _exit(124);
+#endif
+}
+
 [[noreturn]] void exec_child(const StartedProgram& p, int in, int out) {
     const ProgramSetup& setup = p.setup;
     const fs::path dir = p.dir;
@@ -36,12 +79,17 @@ void set_limit(int resource, long value) {
     dup2(setup.merge_err ? out : err, 2);
     // The program gets the three standard descriptors and nothing else.
     for (int fd = 3; fd < 1024; ++fd) close(fd);
-    if (setup.as_nobody && geteuid() == 0 && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(126);
+    become_user(setup);
+    if (setup.umask >= 0) umask(static_cast<mode_t>(setup.umask));
     if (chdir(work_dir_of(p).c_str()) != 0) _exit(127);
     for (const std::string& entry : setup.env) putenv(const_cast<char*>(entry.c_str()));
     set_limit(RLIMIT_FSIZE, setup.file_size_limit);
     set_limit(RLIMIT_STACK, setup.stack_limit);
     set_limit(RLIMIT_NOFILE, setup.descriptor_limit);
+    // A signal that dumps core leaves no core file among the run's files.
+    const rlimit no_core{0, 0};
+    setrlimit(RLIMIT_CORE, &no_core);
+    if (setup.without_unnamed_files) refuse_unnamed_files();
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(PRIMESEARCH_BINARY));
     for (const std::string& arg : setup.args) argv.push_back(const_cast<char*>(arg.c_str()));
