@@ -44,7 +44,7 @@ struct ProgramSetup {
     std::vector<std::string> env;  // added to the environment, "NAME=value"
     // Limits of the program's process; 0 leaves a limit as it is.
     long file_size_limit = 0, stack_limit = 0, descriptor_limit = 0;
-    // A signal sent to the program after a delay.
+    // A signal sent to the program after a delay (Windows: TerminateProcess).
     int signal = 0, signal_after_ms = 0;
     // Standard input a non-blocking pipe that gets the input only after
     // this many milliseconds (0: a file).

@@ -1,7 +1,8 @@
 // Runs the built program as a Windows process: CreateProcess with standard
 // input from a file and standard output and error into pipes, each drained
-// by a thread of its own. Limits, signals and non-blocking pipes are POSIX
-// matters; the tests that need them skip here.
+// by a thread of its own. Limits and non-blocking pipes are POSIX matters;
+// the tests that need them skip here. A signal is TerminateProcess here,
+// which is what a kill from the task manager does.
 #include "support/program_run.hpp"
 #include "support/program_run_files.hpp"
 
@@ -125,6 +126,11 @@ ProgramRun finish_program(StartedProgram& p) {
     ProgramRun run;
     const auto process = static_cast<HANDLE>(p.process);
     if (process != nullptr) {
+        if (p.setup.signal != 0 &&
+            WaitForSingleObject(process, static_cast<DWORD>(p.setup.signal_after_ms)) == WAIT_TIMEOUT) {
+            TerminateProcess(process, 1);
+            run.signal = p.setup.signal;
+        }
         if (WaitForSingleObject(process, static_cast<DWORD>(p.setup.timeout_seconds) * 1000) !=
             WAIT_OBJECT_0) {
             TerminateProcess(process, 255);
