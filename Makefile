@@ -21,10 +21,13 @@ run: configure
 	@cmake --build $(BUILD) -j$(JOBS) --target primesearch >&2
 	@sh scripts/start-interactive $(BUILD)/primesearch
 
+# The installed program's test also tries it on a UTF-8 terminal (tmux, luit).
 test: build
+	@bash scripts/install-deps tmux xfonts-encodings $$(command -v luit >/dev/null || echo luit)
 	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
 
-# Installs the program and its man page; PREFIX=/usr/local by default.
+# Installs bin/primesearch (the start script), libexec/primesearch (the
+# program and its start logic) and the man pages; PREFIX=/usr/local by default.
 install: configure
 	@cmake --build $(BUILD) -j$(JOBS) --target primesearch
 	cmake --install $(BUILD) --prefix $(or $(PREFIX),/usr/local)
