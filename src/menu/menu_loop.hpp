@@ -1,7 +1,7 @@
 // The interactive menu: choose a mode, run it, come back, until 1 is chosen.
 #pragma once
 
-using Mode = int;
+#include "range/range_mode.hpp"  // Mode
 
 // Choices of modes 2 to 6 since the program started.
 extern int check_count;

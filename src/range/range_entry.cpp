@@ -6,17 +6,9 @@
 #include "console/say.hpp"
 #include "console/screen.hpp"
 #include "menu/single_number.hpp"
+#include "range/range_mode.hpp"
 
 namespace {
-
-const Message& banner_of(Mode mode) {
-    switch (mode) {
-        case 2: return MSG_BANNER_BOTH;
-        case 3: return MSG_BANNER_SCREEN;
-        case 4: return MSG_BANNER_FILE;
-        default: return MSG_BANNER_COUNT;
-    }
-}
 
 void draw_entry_screen(const Message& banner) {
     clear_screen();
@@ -27,7 +19,7 @@ void draw_entry_screen(const Message& banner) {
 }  // namespace
 
 RangeEntry enter_range(Mode mode) {
-    const Message& banner = banner_of(mode);
+    const Message& banner = *range_mode(mode).banner;
     Number first;
     do {
         draw_entry_screen(banner);

@@ -1,8 +1,8 @@
 // The dialogue that asks for the two ends of a range, in either order.
 #pragma once
 
-#include "menu/menu_loop.hpp"
 #include "number/number.hpp"
+#include "range/range_mode.hpp"
 
 struct RangeEntry {
     bool reported;  // both ends were equal: the single-number report was shown

@@ -26,10 +26,12 @@ void set_clock_source(ClockSource source) {
 }
 
 RunStamp take_stamp() {
+    // One reading: a date and a time read apart could straddle midnight
+    // and show a moment a day away from the real one.
     RunStamp stamp;
     stamp.seconds = clock_source();
-    format_local(stamp.date, clock_source(), "%m/%d/%y");
-    format_local(stamp.time, clock_source(), "%H:%M:%S");
+    format_local(stamp.date, stamp.seconds, "%m/%d/%y");
+    format_local(stamp.time, stamp.seconds, "%H:%M:%S");
     return stamp;
 }
 

@@ -18,7 +18,7 @@ struct ElapsedTime {
 using ClockSource = std::time_t (*)();
 void set_clock_source(ClockSource source);
 
-// Reads the clock three times: seconds, then date, then time of day.
+// Reads the clock once; the local date and time of day are of that reading.
 RunStamp take_stamp();
 
 // Whole seconds from start to end; a clock set back counts as no time.

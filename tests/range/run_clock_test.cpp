@@ -25,24 +25,24 @@ TEST(SplitElapsed, DaysHoursMinutesSeconds) {
 
 namespace {
 
-// A clock that steps one second per reading, from 23:59:58 UTC on 12/31/2026.
+// A clock that steps one second per reading.
 std::time_t fake_now = 0;
 std::time_t stepping_clock() { return fake_now++; }
 
 }  // namespace
 
-TEST(RunStamp, CrossesMidnightAndTheYear) {
+// A stamp's date and time are of one moment, even one second before
+// midnight on the last day of the year.
+TEST(RunStamp, DateAndTimeAreOfOneMomentAcrossMidnight) {
     putenv(const_cast<char*>("TZ=UTC0"));
     tzset();
-    fake_now = 1798761598;  // 2026-12-31 23:59:58 UTC
+    fake_now = 1798761599;  // 2026-12-31 23:59:59 UTC
     set_clock_source(stepping_clock);
-    const RunStamp start = take_stamp();  // seconds :58, date at :59, time at :00
-    const RunStamp end = take_stamp();    // seconds :01
+    const RunStamp start = take_stamp();
+    const RunStamp end = take_stamp();
     set_clock_source(nullptr);
-    EXPECT_EQ(std::string(start.date), "12/31/26");
-    EXPECT_EQ(std::string(start.time), "00:00:00");
-    EXPECT_EQ(std::string(end.date), "01/01/27");
-    EXPECT_EQ(std::string(end.time), "00:00:03");
-    EXPECT_EQ(elapsed_seconds(start, end), 3u);
+    EXPECT_EQ(std::string(start.date) + " " + start.time, "12/31/26 23:59:59");
+    EXPECT_EQ(std::string(end.date) + " " + end.time, "01/01/27 00:00:00");
+    EXPECT_EQ(elapsed_seconds(start, end), 1u);
     EXPECT_EQ(elapsed_seconds(end, start), 0u);  // a clock set back
 }

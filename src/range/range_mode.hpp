@@ -1,0 +1,23 @@
+// What each range mode of the menu does, as one table: where the list goes,
+// how its lines break, what the screen says before and after, and how the
+// average gap is rounded.
+#pragma once
+
+#include "console/messages.hpp"
+
+// The menu's choice: 2 to 5 are the range modes.
+using Mode = int;
+
+struct RangeMode {
+    const Message* banner;          // over the range dialogue
+    bool writes_result_file;        // Prime.txt gets the list and summary
+    unsigned screen_line_primes;    // primes per screen line; 0: no list on the screen
+    unsigned file_line_primes;      // primes per file line; 0: no list in the file
+    const Message* screen_preamble; // after the clearing; given lo and hi
+    const Message* end_message;     // after the scan (a file mode then says whether it was written)
+    bool average_as_float;          // the listing modes print the gap rounded to single precision
+    bool counts_only;               // nothing is listed: the count comes from prime counting
+};
+
+// The row of a range mode, 2 to 5.
+const RangeMode& range_mode(Mode mode);
