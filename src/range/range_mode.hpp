@@ -16,7 +16,6 @@ struct RangeMode {
     const Message* screen_preamble; // after the clearing; given lo and hi
     const Message* end_message;     // after the scan (a file mode then says whether it was written)
     bool average_as_float;          // the listing modes print the gap rounded to single precision
-    bool counts_only;               // nothing is listed: the count comes from prime counting
 };
 
 // The row of a range mode, 2 to 5.

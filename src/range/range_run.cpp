@@ -31,7 +31,8 @@ void write_preamble(const RangeMode& m, Number lo, Number hi) {
 
 // Lists the primes of [lo, hi] where the mode says; returns their count.
 std::uint32_t scan_range(const RangeMode& m, Number lo, Number hi) {
-    if (m.counts_only) return count_primes(lo, hi);
+    // Nothing to list: the count comes from prime counting, not the sieve.
+    if (m.screen_line_primes == 0 && m.file_line_primes == 0) return count_primes(lo, hi);
     PrimeList screen_list{&screen_channel(), m.screen_line_primes};
     PrimeList file_list{&result_file, m.file_line_primes};
     // The sieve's state and the batch are far larger than a small stack.

@@ -432,31 +432,30 @@ TEST(ResultFile, AKilledRunLeavesNothingButTheEarlierFile) {
     EXPECT_EQ(run.work_files, (Files{{"Prime.txt", earlier}}));
 }
 
+// The session run while this process holds the old file open with `sharing`.
+ProgramRun run_while_held(const Session& s, DWORD sharing) {
+    const HeldDirectory dir;
+    const HANDLE holder = hold(dir, sharing);
+    EXPECT_NE(holder, INVALID_HANDLE_VALUE);
+    ProgramSetup setup = s.setup();
+    setup.work_dir = dir.path.string();
+    const ProgramRun run = expect_session(s, setup);
+    CloseHandle(holder);
+    return run;
+}
+
 TEST(ResultFile, AFileHeldByAProgramThatSharesWritingGetsTheResult) {
     const Session written = mode_run(4, 100, true);
     for (const DWORD sharing : {DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE},
                                 DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE}}) {
-        const HeldDirectory dir;
-        const HANDLE holder = hold(dir, sharing);
-        ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-        ProgramSetup setup = written.setup();
-        setup.work_dir = dir.path.string();
-        const ProgramRun run = expect_session(written, setup);
-        CloseHandle(holder);
+        const ProgramRun run = run_while_held(written, sharing);
         EXPECT_EQ(mask_times(run.result_file), written.file()) << "sharing " << sharing;
         EXPECT_EQ(run.work_files.size(), 1u);
     }
 }
 
 TEST(ResultFile, AFileHeldWithoutWriteSharingIsReportedAndKept) {
-    const Session failed = mode_run(4, 100, false);
-    const HeldDirectory dir;
-    const HANDLE holder = hold(dir, FILE_SHARE_READ);
-    ASSERT_NE(holder, INVALID_HANDLE_VALUE);
-    ProgramSetup setup = failed.setup();
-    setup.work_dir = dir.path.string();
-    const ProgramRun run = expect_session(failed, setup);
-    CloseHandle(holder);
+    const ProgramRun run = run_while_held(mode_run(4, 100, false), FILE_SHARE_READ);
     EXPECT_EQ(run.work_files, (Files{{"Prime.txt", earlier}}));
 }
 
