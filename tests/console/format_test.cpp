@@ -3,9 +3,32 @@
 
 #include <string>
 
+#include "console/channel.hpp"
 #include "console/fixed_decimal.hpp"
+#include "console/format.hpp"
 #include "console/messages.hpp"
 #include "support/console_capture.hpp"
+
+namespace {
+
+// The bytes a message with these arguments puts on a channel.
+std::string shown_with(const Message& message, std::initializer_list<FormatArg> args) {
+    static Channel channel;
+    std::FILE* stream = std::tmpfile();
+    attach_channel(channel, fileno(stream));
+    write_formatted(channel, message, args);
+    channel_flush(channel);
+    std::string bytes = read_stream(stream);
+    std::fclose(stream);
+    return bytes;
+}
+
+template <typename... Args>
+std::string shown(const Message& message, const Args&... args) {
+    return shown_with(message, {FormatArg(args)...});
+}
+
+}  // namespace
 
 std::string fixed(double value, int width = 4, int precision = 2) {
     char out[fixed_decimal_capacity];

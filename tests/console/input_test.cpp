@@ -66,19 +66,23 @@ TEST(ReadValidNumber, AcceptsNumbersFrom1To2000000000) {
 }
 
 TEST(ReadValidNumber, ExplainsEachRejectionAndPauses) {
-    const std::pair<std::string, const Message*> rejected[] = {
-        {"", &MSG_NOT_POSITIVE},          {"0", &MSG_NOT_POSITIVE},
-        {"-5", &MSG_NOT_POSITIVE},        {"-0", &MSG_NOT_POSITIVE},
-        {"abc", &MSG_NOT_POSITIVE},       {"１２", &MSG_NOT_POSITIVE},
-        {"1e-400", &MSG_NOT_POSITIVE},    {"inf", &MSG_NOT_POSITIVE},
-        {"2000000001", &MSG_TOO_LARGE},   {"9999999999", &MSG_TOO_LARGE},
-        {"2.1e9", &MSG_TOO_LARGE},        {"1e999", &MSG_TOO_LARGE},
-        {"12345678901", &MSG_TOO_MANY_DIGITS}, {" 2000000000", &MSG_TOO_MANY_DIGITS},
-        {"2000000000\r\r", &MSG_TOO_MANY_DIGITS}, {"１２３４５６", &MSG_TOO_MANY_DIGITS}};
+    const std::string not_positive = "数値を入力してください。または負数は扱いません。\n",
+                      too_large = "２０億以上の数は扱えません。\n",
+                      too_many_digits = "１１桁以上は、非対応です。\n",
+                      pause = "       Enter、または、return で、復帰します・・・・\n";
+    const std::pair<std::string, const std::string*> rejected[] = {
+        {"", &not_positive},          {"0", &not_positive},
+        {"-5", &not_positive},        {"-0", &not_positive},
+        {"abc", &not_positive},       {"１２", &not_positive},
+        {"1e-400", &not_positive},    {"inf", &not_positive},
+        {"2000000001", &too_large},   {"9999999999", &too_large},
+        {"2.1e9", &too_large},        {"1e999", &too_large},
+        {"12345678901", &too_many_digits}, {" 2000000000", &too_many_digits},
+        {"2000000000\r\r", &too_many_digits}, {"１２３４５６", &too_many_digits}};
     for (const auto& [line, complaint] : rejected) {
         const Entry e = enter(line);
         EXPECT_EQ(e.value, 0u) << line;
-        EXPECT_EQ(e.screen, shown(*complaint) + shown(MSG_PRESS_ENTER)) << line;
+        EXPECT_EQ(e.screen, crlf(*complaint + pause)) << line;
     }
 }
 

@@ -25,8 +25,7 @@
 #include <thread>
 #include <vector>
 
-#include "e2e/session.hpp"
-#include "support/console_capture.hpp"
+#include "support/golden_session.hpp"
 
 namespace fs = std::filesystem;
 using Files = std::map<std::string, std::string>;
@@ -35,12 +34,19 @@ namespace {
 
 const std::string earlier = "earlier results\r\n";
 
-Session mode_run(int mode, Number hi, bool written) {
-    Session s;
-    s.menu(std::to_string(mode)).range_entry(mode, {"1"}, 1, {std::to_string(hi)}, hi);
-    s.run(mode, 1, hi, written).quit();
-    return s;
+// Mode 4 over 1..100, written, and the same run where the file is refused.
+GoldenSession written_run() { return load_golden("mode4-1-100"); }
+GoldenSession refused_run() { return load_golden("mode4-refused"); }
+
+// The session's arguments and input alone: each test sets up Prime.txt.
+ProgramSetup plain(const GoldenSession& g) {
+    ProgramSetup setup;
+    setup.args = g.args;
+    setup.input = g.input;
+    return setup;
 }
+
+const std::string written_notice = "\b計算結果は、Prime.txt に書き出されています。\r\n";
 
 void put(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
@@ -52,8 +58,8 @@ void hard_link(const std::string& dir) {
 }
 
 #ifndef _WIN32
-ProgramSetup with_earlier_file(const Session& s) {
-    ProgramSetup setup = s.setup();
+ProgramSetup with_earlier_file(const ProgramSetup& plain_setup) {
+    ProgramSetup setup = plain_setup;
     setup.preset_result_file = true;
     setup.result_file = earlier;
     return setup;
@@ -87,7 +93,7 @@ TEST(ResultFile, AnythingButARegularFileIsLeftAloneAndReported) {
 #ifdef _WIN32
     GTEST_SKIP() << "symbolic links, FIFOs and sockets are POSIX files";
 #else
-    const Session failed = mode_run(4, 100, false);
+    const GoldenSession failed = refused_run();
     const std::pair<void (*)(const std::string&), Files> cases[] = {
         {link_to_other_file, {{"Prime.txt", "<link>"}, {"other.txt", "theirs"}}},
         {directory, {{"Prime.txt", "<directory>"}}},
@@ -95,27 +101,72 @@ TEST(ResultFile, AnythingButARegularFileIsLeftAloneAndReported) {
         {socket_file, {{"Prime.txt", "<socket>"}}},
     };
     for (const auto& [prepare, left] : cases) {
-        ProgramSetup setup = failed.setup();
+        ProgramSetup setup = plain(failed);
         setup.prepare = prepare;
         setup.timeout_seconds = 10;
-        const ProgramRun run = expect_session(failed, setup);
+        const ProgramRun run = expect_golden_run(failed, setup);
         EXPECT_EQ(run.work_files, left);
     }
 #endif
 }
 
+TEST(ResultFile, FailedWritesAreReportedNotClaimed) {
+#ifdef _WIN32
+    GTEST_SKIP() << "no /dev/full on Windows";
+#else
+    std::error_code missing;
+    if (!fs::exists("/dev/full", missing)) GTEST_SKIP() << "no /dev/full here";
+    const GoldenSession failed = refused_run();
+    ProgramSetup setup = plain(failed);
+    setup.prepare = [](const std::string& dir) { fs::create_symlink("/dev/full", dir + "/Prime.txt"); };
+    expect_golden_run(failed, setup);
+#endif
+}
+
+TEST(ResultFile, ReadOnlyFileIsReportedNotClaimed) {
+    // Root writes read-only files, so root runs the program as nobody.
+    const GoldenSession failed = refused_run();
+    ProgramSetup setup = plain(failed);
+    setup.prepare = [](const std::string& dir) {
+        put(dir + "/Prime.txt", "");
+        fs::permissions(dir + "/Prime.txt", fs::perms::owner_read);
+    };
+    setup.as_nobody = true;
+    const ProgramRun run = run_program(setup);
+    if (run.status == 126 || run.status == 127) GTEST_SKIP() << "cannot run as another user here";
+    EXPECT_EQ(mask_times(run.out), failed.out);
+    EXPECT_EQ(run.result_file, "");
+}
+
+TEST(ResultFile, DanglingLinksAreRefusedAndNothingIsCreated) {
+#ifdef _WIN32
+    GTEST_SKIP() << "symbolic links need a privilege on Windows";
+#else
+    const GoldenSession failed = refused_run();
+    void (*const dangling[])(const std::string&) = {
+        [](const std::string& dir) { fs::create_symlink("target.txt", dir + "/Prime.txt"); },
+        [](const std::string& dir) { fs::create_symlink("missing/Prime.txt", dir + "/Prime.txt"); }};
+    for (const auto prepare : dangling) {
+        ProgramSetup setup = plain(failed);
+        setup.prepare = prepare;
+        const ProgramRun run = expect_golden_run(failed, setup);
+        EXPECT_EQ(run.work_files, (Files{{"Prime.txt", "<link>"}}));
+    }
+#endif
+}
+
 TEST(ResultFile, ARegularFileIsReplacedWithItsPermissionsAndHardLinksKeepTheirs) {
-    const Session written = mode_run(4, 100, true);
-    ProgramSetup setup = written.setup();
+    const GoldenSession written = written_run();
+    ProgramSetup setup = plain(written);
     setup.prepare = hard_link;
-    ProgramRun run = expect_session(written, setup);
-    EXPECT_EQ(mask_times(run.result_file), written.file());
+    ProgramRun run = expect_golden_run(written, setup);
+    EXPECT_EQ(mask_times(run.result_file), written.file);
     EXPECT_EQ(run.work_files.at("other.txt"), "theirs");
     EXPECT_EQ(run.work_files.size(), 2u);
 #ifndef _WIN32  // Windows files have no permission bits to carry over
     setup.prepare = group_readable;
-    run = expect_session(written, setup);
-    EXPECT_EQ(mask_times(run.result_file), written.file());
+    run = expect_golden_run(written, setup);
+    EXPECT_EQ(mask_times(run.result_file), written.file);
     EXPECT_EQ(run.result_mode, 0640u);
 #endif
 }
@@ -126,11 +177,11 @@ TEST(ResultFile, OverlappingRunsLeaveOneWholeResult) {
     fs::remove_all(shared_dir);
     fs::create_directory(shared_dir);
     const std::string shared = shared_dir.string();
-    ProgramSetup long_run = mode_run(4, 2, true).setup();
+    ProgramSetup long_run;
     long_run.input = "4\n1\n100000000\n\n1\n";
     long_run.work_dir = shared;
-    const Session short_session = mode_run(4, 1000, true);
-    ProgramSetup short_run = short_session.setup();
+    const GoldenSession short_session = written_run();
+    ProgramSetup short_run = plain(short_session);
     short_run.work_dir = shared;
     StartedProgram first = start_program(long_run);
     std::this_thread::sleep_for(std::chrono::milliseconds(30));
@@ -139,16 +190,16 @@ TEST(ResultFile, OverlappingRunsLeaveOneWholeResult) {
     // results cannot get in the way of its replacing the file.
     const ProgramRun long_done = finish_program(first);
     const ProgramRun short_done = finish_program(second);
-    EXPECT_EQ(mask_times(short_done.out), short_session.screen());
-    EXPECT_NE(long_done.out.find(shown(MSG_WRITTEN)), std::string::npos);
+    EXPECT_EQ(mask_times(short_done.out), short_session.out);
+    EXPECT_NE(long_done.out.find(written_notice), std::string::npos);
     // Whichever finished last left its whole file, and nothing else is there.
     const std::string& file = long_done.result_file;
     EXPECT_EQ(long_done.work_files.size(), 1u);
     EXPECT_EQ(file.find('\0'), std::string::npos);
-    if (mask_times(file) != short_session.file()) {
-        EXPECT_EQ(file.rfind(shown(MSG_LIST_HEADER, 1, 100000000), 0), 0u);
+    if (mask_times(file) != short_session.file) {
+        EXPECT_EQ(file.rfind("〓〓〓〓〓 1 から 100000000 までの 素数は以下の通りです。 〓〓〓〓〓\r\n→\r\n", 0), 0u);
         EXPECT_NE(file.find("『 5761455個 』"), std::string::npos);
-        EXPECT_EQ(file.find(shown(MSG_LIST_HEADER, 1, 1000), 1), std::string::npos);
+        EXPECT_EQ(file.find("〓〓〓〓〓 1 から 100 までの", 1), std::string::npos);
     }
     fs::remove_all(shared);
 }
@@ -159,7 +210,7 @@ TEST(ResultFile, AKilledRunLeavesThePreviousFileWholeAndNoLitter) {
 #else
     for (const int sig : {SIGINT, SIGTERM, SIGHUP}) {
         for (const char* mode : {"2", "4"}) {
-            ProgramSetup setup = with_earlier_file(Session());
+            ProgramSetup setup = with_earlier_file(ProgramSetup());
             setup.input = std::string(mode) + "\n1\n2000000000\n\n1\n";
             setup.signal = sig;
             setup.signal_after_ms = 150;
@@ -175,10 +226,11 @@ TEST(ResultFile, AFileSizeLimitIsReportedAsAFailedWrite) {
 #ifdef _WIN32
     GTEST_SKIP() << "no file-size limit on Windows";
 #else
-    const Session failed = mode_run(4, 100000, false);
-    ProgramSetup setup = with_earlier_file(failed);
+    // Mode 4 over 1..100000: a screen far below the limit, a file above it.
+    const GoldenSession failed = load_golden("mode4-large-refused");
+    ProgramSetup setup = with_earlier_file(plain(failed));
     setup.file_size_limit = 16 << 10;
-    const ProgramRun run = expect_session(failed, setup);
+    const ProgramRun run = expect_golden_run(failed, setup);
     EXPECT_EQ(run.work_files, (Files{{"Prime.txt", earlier}}));
 #endif
 }
@@ -187,14 +239,13 @@ TEST(Platform, EveryModeWorksOnA64KiBStack) {
 #ifdef _WIN32
     GTEST_SKIP() << "a Windows stack is sized by the linker";
 #else
-    Session s;
-    for (int mode = 2; mode <= 5; ++mode) {
-        s.menu(std::to_string(mode)).range_entry(mode, {"1"}, 1, {"3000"}, 3000).run(mode, 1, 3000);
+    for (const char* name : {"mode2-1-100", "mode3-1-10", "mode4-second-run", "mode5-whole-span",
+                             "single-2000000000"}) {
+        const GoldenSession s = load_golden(name);
+        ProgramSetup setup = plain(s);
+        setup.stack_limit = 64 << 10;
+        expect_golden_run(s, setup);
     }
-    s.menu("6").single({"2000000000"}, 2000000000).back().quit();
-    ProgramSetup setup = s.setup();
-    setup.stack_limit = 64 << 10;
-    expect_session(s, setup);
 #endif
 }
 
@@ -202,11 +253,14 @@ TEST(Streams, NonBlockingOutputToASlowReaderLosesNothing) {
 #ifdef _WIN32
     GTEST_SKIP() << "non-blocking pipes are POSIX";
 #else
-    const Session s = mode_run(3, 300000, true);
-    ProgramSetup setup = s.setup();
+    // Mode 3 over 1..300000, read at once and read slowly.
+    ProgramSetup setup;
+    setup.input = "3\n1\n300000\n\n1\n";
+    const ProgramRun at_once = run_program(setup);
     setup.slow_output_reader = true;
     const ProgramRun run = run_program(setup);
-    EXPECT_EQ(mask_times(run.out), s.screen());
+    EXPECT_GT(run.out.size(), 150000u);
+    EXPECT_EQ(mask_times(run.out), mask_times(at_once.out));
     EXPECT_EQ(run.status, 0);
 #endif
 }
@@ -215,11 +269,10 @@ TEST(Streams, NonBlockingInputThatArrivesLateIsWaitedFor) {
 #ifdef _WIN32
     GTEST_SKIP() << "non-blocking pipes are POSIX";
 #else
-    Session s;
-    s.menu("6").single({"12"}, 12).back().quit();
-    ProgramSetup setup = s.setup();
+    const GoldenSession s = load_golden("single-2147483648");
+    ProgramSetup setup = plain(s);
     setup.input_late_ms = 300;
-    expect_session(s, setup);
+    expect_golden_run(s, setup);
 #endif
 }
 
@@ -245,16 +298,16 @@ TEST(Clock, StampsKeepTheLocalZoneWhenDescriptorsRunShort) {
 #ifdef _WIN32
     GTEST_SKIP() << "descriptor limits are POSIX";
 #else
-    const Session written = mode_run(4, 100, true);
-    ProgramSetup setup = written.setup();
+    const GoldenSession written = written_run();
+    ProgramSetup setup = plain(written);
     setup.env = {"TZ=Asia/Tokyo"};
     setup.descriptor_limit = 4;
     const std::time_t before = std::time(nullptr);
-    const ProgramRun run = expect_session(written, setup);
+    const ProgramRun run = expect_golden_run(written, setup);
     const std::time_t after = std::time(nullptr);
     const std::string hour = first_stamp_hour(run.out);
     EXPECT_TRUE(hour == tokyo_hour(before) || hour == tokyo_hour(after)) << hour;
-    EXPECT_EQ(mask_times(run.result_file), written.file());
+    EXPECT_EQ(mask_times(run.result_file), written.file);
 #endif
 }
 
@@ -294,9 +347,9 @@ struct Directory {
     }
 };
 
-ProgramSetup run_as(const Session& s, const Directory& dir, int uid, int gid,
+ProgramSetup run_as(const GoldenSession& s, const Directory& dir, int uid, int gid,
                     std::vector<unsigned> groups) {
-    ProgramSetup setup = s.setup();
+    ProgramSetup setup = plain(s);
     setup.work_dir = dir.path.string();
     setup.uid = uid;
     setup.gid = gid;
@@ -305,9 +358,9 @@ ProgramSetup run_as(const Session& s, const Directory& dir, int uid, int gid,
     return setup;
 }
 
-ProgramRun expect_written(const Session& s, const ProgramSetup& setup) {
-    const ProgramRun run = expect_session(s, setup);
-    EXPECT_EQ(mask_times(run.result_file), s.file());
+ProgramRun expect_written(const GoldenSession& s, const ProgramSetup& setup) {
+    const ProgramRun run = expect_golden_run(s, setup);
+    EXPECT_EQ(mask_times(run.result_file), s.file);
     EXPECT_EQ(run.work_files.size(), 1u);
     return run;
 }
@@ -333,7 +386,7 @@ std::string attribute(const fs::path& path, const char* name) {
 
 TEST(ResultFile, KeepsItsOwnerGroupAndModeWhoeverRunsIt) {
     if (geteuid() != 0) GTEST_SKIP() << "running as other users needs root";
-    const Session written = mode_run(4, 100, true);
+    const GoldenSession written = written_run();
     {
         // Users 1001 and 1002 share group 5000; 1002's own group is 1002.
         const Directory shared("primesearch-shared-group", {0, 5000, 0775});
@@ -352,7 +405,7 @@ TEST(ResultFile, KeepsItsOwnerGroupAndModeWhoeverRunsIt) {
 }
 
 TEST(ResultFile, KeepsItsAclAndExtendedAttributes) {
-    const Session written = mode_run(4, 100, true);
+    const GoldenSession written = written_run();
     const Directory dir("primesearch-acl", owner_of(fs::temp_directory_path()));
     chmod(dir.path.c_str(), 0755);
     dir.put_result(owner_of(dir.path));
@@ -371,17 +424,18 @@ TEST(ResultFile, AnotherUsersFileInAStickySharedDirectoryIsRefused) {
     if (geteuid() != 0) GTEST_SKIP() << "running as other users needs root";
     const Directory tmp("primesearch-sticky", {0, 0, 01777});
     tmp.put_result({1001, 1001, 0666});
-    const ProgramRun run = expect_session(mode_run(4, 100, false), run_as(mode_run(4, 100, false), tmp, 1002, 1002, {1002}));
+    const GoldenSession refused = refused_run(), written = written_run();
+    const ProgramRun run = expect_golden_run(refused, run_as(refused, tmp, 1002, 1002, {1002}));
     EXPECT_EQ(run.work_files, (Files{{"Prime.txt", earlier}}));
-    expect_written(mode_run(4, 100, true), run_as(mode_run(4, 100, true), tmp, 1001, 1001, {1001}));
+    expect_written(written, run_as(written, tmp, 1001, 1001, {1001}));
 }
 
 TEST(ResultFile, ANamedNewFileLeavesNothingBehindHoweverTheRunEnds) {
-    const Session written = mode_run(4, 100, true);
-    ProgramSetup setup = written.setup();
+    const GoldenSession written = written_run();
+    ProgramSetup setup = plain(written);
     setup.without_unnamed_files = true;
-    const ProgramRun run = expect_session(written, setup);
-    EXPECT_EQ(mask_times(run.result_file), written.file());
+    const ProgramRun run = expect_golden_run(written, setup);
+    EXPECT_EQ(mask_times(run.result_file), written.file);
     EXPECT_EQ(run.work_files.size(), 1u);
     for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
         setup.input = "4\n1\n2000000000\n\n1\n";
@@ -433,40 +487,40 @@ TEST(ResultFile, AKilledRunLeavesNothingButTheEarlierFile) {
 }
 
 // The session run while this process holds the old file open with `sharing`.
-ProgramRun run_while_held(const Session& s, DWORD sharing) {
+ProgramRun run_while_held(const GoldenSession& s, DWORD sharing) {
     const HeldDirectory dir;
     const HANDLE holder = hold(dir, sharing);
     EXPECT_NE(holder, INVALID_HANDLE_VALUE);
-    ProgramSetup setup = s.setup();
+    ProgramSetup setup = plain(s);
     setup.work_dir = dir.path.string();
-    const ProgramRun run = expect_session(s, setup);
+    const ProgramRun run = expect_golden_run(s, setup);
     CloseHandle(holder);
     return run;
 }
 
 TEST(ResultFile, AFileHeldByAProgramThatSharesWritingGetsTheResult) {
-    const Session written = mode_run(4, 100, true);
+    const GoldenSession written = written_run();
     for (const DWORD sharing : {DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE},
                                 DWORD{FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE}}) {
         const ProgramRun run = run_while_held(written, sharing);
-        EXPECT_EQ(mask_times(run.result_file), written.file()) << "sharing " << sharing;
+        EXPECT_EQ(mask_times(run.result_file), written.file) << "sharing " << sharing;
         EXPECT_EQ(run.work_files.size(), 1u);
     }
 }
 
 TEST(ResultFile, AFileHeldWithoutWriteSharingIsReportedAndKept) {
-    const ProgramRun run = run_while_held(mode_run(4, 100, false), FILE_SHARE_READ);
+    const ProgramRun run = run_while_held(refused_run(), FILE_SHARE_READ);
     EXPECT_EQ(run.work_files, (Files{{"Prime.txt", earlier}}));
 }
 
 TEST(ResultFile, AHiddenFileStaysHidden) {
-    const Session written = mode_run(4, 100, true);
+    const GoldenSession written = written_run();
     const HeldDirectory dir;
     SetFileAttributesW(dir.result().c_str(), FILE_ATTRIBUTE_HIDDEN);
-    ProgramSetup setup = written.setup();
+    ProgramSetup setup = plain(written);
     setup.work_dir = dir.path.string();
-    const ProgramRun run = expect_session(written, setup);
-    EXPECT_EQ(mask_times(run.result_file), written.file());
+    const ProgramRun run = expect_golden_run(written, setup);
+    EXPECT_EQ(mask_times(run.result_file), written.file);
     EXPECT_EQ(run.work_files.size(), 1u);
     const DWORD attributes = GetFileAttributesW(dir.result().c_str());
     EXPECT_NE(attributes, INVALID_FILE_ATTRIBUTES);

@@ -3,17 +3,24 @@
 // counting must agree with both.
 #include <gtest/gtest.h>
 
+#include <cstdint>
 #include <random>
 #include <vector>
 
 #include "number/is_composite.hpp"
 #include "number/prime_pi.hpp"
 #include "number/prime_scan.hpp"
-#include "support/reference_primes.hpp"
 
 namespace {
 
 PrimeScan scan;  // large; one is enough
+
+std::vector<Number> primes_by_trial_division(Number lo, Number hi) {
+    std::vector<Number> primes;
+    for (std::uint64_t n = lo; n <= hi; ++n)
+        if (is_composite(static_cast<Number>(n)) == 0) primes.push_back(static_cast<Number>(n));
+    return primes;
+}
 
 std::vector<Number> scanned(Number lo, Number hi, std::size_t batch = 4096) {
     std::vector<Number> primes, out(batch);

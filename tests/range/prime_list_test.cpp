@@ -29,12 +29,12 @@ std::string written_list(const std::vector<Number>& primes, unsigned per_line, s
 }  // namespace
 
 TEST(PrimeList, DigitsCarryAcrossEveryPowerOfTen) {
-    std::vector<Number> primes = primes_by_trial_division(1, 2000);
+    std::vector<Number> primes = primes_by_plain_sieve(1, 2000);
     for (Number power = 10000; power <= 1000000000; power *= 10) {
-        const std::vector<Number> near = primes_by_trial_division(power - 3000, power + 3000);
+        const std::vector<Number> near = primes_by_plain_sieve(power - 3000, power + 3000);
         primes.insert(primes.end(), near.begin(), near.end());
     }
-    const std::vector<Number> top = primes_by_trial_division(4294967295u - 3000, 4294967295u);
+    const std::vector<Number> top = primes_by_plain_sieve(4294967295u - 3000, 4294967295u);
     primes.insert(primes.end(), top.begin(), top.end());
     // Runs of primes with gaps of 1000 or more between the runs start afresh.
     for (const unsigned per_line : {6u, 10u}) {
@@ -47,7 +47,7 @@ TEST(PrimeList, DigitsCarryAcrossEveryPowerOfTen) {
 TEST(PrimeList, FillsMoreThanTheBufferWithoutLosingAByte) {
     // About 3.5 MB of items, the primes to 200000 thirty times over: the
     // buffer is written out in blocks on the way.
-    const std::vector<Number> once = primes_by_trial_division(1, 200000);
+    const std::vector<Number> once = primes_by_plain_sieve(1, 200000);
     std::vector<Number> primes;
     for (int i = 0; i < 30; ++i) primes.insert(primes.end(), once.begin(), once.end());
     EXPECT_EQ(written_list(primes, 10, 4096), listed(primes, 10));

@@ -44,17 +44,6 @@ std::string ConsoleCapture::errors() {
     return bytes;
 }
 
-std::string shown_with(const Message& message, std::initializer_list<FormatArg> args) {
-    static Channel channel;
-    std::FILE* stream = std::tmpfile();
-    attach_channel(channel, fileno(stream));
-    write_formatted(channel, message, args);
-    channel_flush(channel);
-    std::string bytes = read_stream(stream);
-    std::fclose(stream);
-    return bytes;
-}
-
 std::string crlf(const std::string& text) {
     std::string out;
     for (char c : text) {

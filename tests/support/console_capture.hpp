@@ -4,7 +4,6 @@
 #include <cstdio>
 #include <string>
 
-#include "console/format.hpp"
 
 // While alive, standard input reads `input` and the screen and standard
 // error go to temporary files; screen() and errors() return what was written.
@@ -26,14 +25,6 @@ private:
 
 // Everything written to a stream so far.
 std::string read_stream(std::FILE* stream);
-
-// The bytes a message with these arguments puts on a channel (CR LF ends).
-std::string shown_with(const Message& message, std::initializer_list<FormatArg> args);
-
-template <typename... Args>
-std::string shown(const Message& message, const Args&... args) {
-    return shown_with(message, {FormatArg(args)...});
-}
 
 // Text with each LF written as CR LF.
 std::string crlf(const std::string& text);

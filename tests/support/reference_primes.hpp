@@ -1,5 +1,5 @@
-// The primes of a range by the program's own trial division: the reference
-// the fast engine and the expected screens are built from.
+// The primes of a range by a plain sieve of Eratosthenes, written apart
+// from the program's engine: the reference for the list writer's tests.
 #pragma once
 
 #include <string>
@@ -7,7 +7,7 @@
 
 #include "number/number.hpp"
 
-std::vector<Number> primes_by_trial_division(Number lo, Number hi);
+std::vector<Number> primes_by_plain_sieve(Number lo, Number hi);
 
 // The list of primes as the program writes it: " p" items, CR LF after
 // every per_line-th.
