@@ -1,4 +1,4 @@
-// The two ways a finished new file takes the place of an old one on POSIX
+// The two ways a finished new file takes the place of an old one on Linux:
 // systems: by rename, once it has everything the old one had, or by having
 // its content written into the old file.
 #pragma once

@@ -1,4 +1,4 @@
-// A file replaced whole or not at all, on POSIX systems. The new file is
+// A file replaced whole or not at all, on Linux. The new file is
 // created exclusively beside the old one; where the system has O_TMPFILE it
 // has no name, so an interrupted run leaves nothing behind, and it is linked
 // in at the end. Where it has a name all along, the termination signals
@@ -16,7 +16,7 @@
 #include <cstring>
 #include <iterator>
 
-#include "range/file_takeover_posix.hpp"
+#include "range/file_takeover_linux.hpp"
 
 namespace {
 
