@@ -1,7 +1,6 @@
 // Output channels: buffered byte streams that write each LF as CR LF.
 #include "console/channel.hpp"
 
-#include <chrono>
 #include <cstring>
 
 #include "console/stream_io.hpp"
@@ -20,11 +19,6 @@ void ensure_console() {
     attach_channel(error, 2);
     error.flush_each_message = true;
     error.flush_first = &screen;
-}
-
-std::int64_t now() {
-    using namespace std::chrono;
-    return duration_cast<nanoseconds>(steady_clock::now().time_since_epoch()).count();
 }
 
 void write_out(Channel& channel, std::size_t size) {
@@ -113,12 +107,12 @@ void channel_end_message(Channel& channel) {
 
 void channel_pace(Channel& channel) {
     constexpr std::int64_t a_thirtieth_second = 1'000'000'000 / 30;
-    if (channel.flush_each_message && now() - channel.last_flush >= a_thirtieth_second)
+    if (channel.flush_each_message && monotonic_nanoseconds() - channel.last_flush >= a_thirtieth_second)
         channel_flush(channel);
 }
 
 void channel_flush(Channel& channel) {
-    if (channel.flush_each_message) channel.last_flush = now();
+    if (channel.flush_each_message) channel.last_flush = monotonic_nanoseconds();
     if (channel.used == 0) return;
     write_out(channel, channel.used);
     channel.used = 0;

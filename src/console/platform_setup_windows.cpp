@@ -7,9 +7,13 @@
 #include "console/channel.hpp"
 
 #include <fcntl.h>
+#include <float.h>
 #include <io.h>
+#include <stdlib.h>
 #include <windows.h>
 
+#include <cctype>
+#include <cstring>
 #include <ctime>
 
 #ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
@@ -70,6 +74,40 @@ void restore_console() {
     saved.error_mode_changed = false;
 }
 
+// Whether TZ has the form the C library reads: a zone name of three or more
+// letters, an offset of hours (sign, then [:mm[:ss]]), and perhaps a
+// daylight-saving name, as in "JST-9" or "PST8PDT".
+bool microsoft_time_zone(const char* tz) {
+    const auto letters = [&tz] {
+        const char* start = tz;
+        while (std::isalpha(static_cast<unsigned char>(*tz))) ++tz;
+        return tz - start;
+    };
+    const auto digits = [&tz](int most) {
+        int n = 0;
+        while (n < most && std::isdigit(static_cast<unsigned char>(*tz))) ++tz, ++n;
+        return n;
+    };
+    if (letters() < 3) return false;
+    if (*tz == '+' || *tz == '-') ++tz;
+    if (digits(2) == 0) return false;
+    for (int part = 0; part < 2 && *tz == ':'; ++part) {
+        ++tz;
+        if (digits(2) != 2) return false;
+    }
+    const std::ptrdiff_t daylight = letters();
+    return *tz == '\0' && (daylight == 0 || daylight >= 3);
+}
+
+// A TZ in another form (MSYS and Cygwin shells export "Asia/Tokyo") would
+// be read as offset 0 with daylight saving: such a TZ is dropped, and the
+// system's own time zone is used.
+void use_readable_time_zone() {
+    const char* tz = std::getenv("TZ");
+    if (tz != nullptr && !microsoft_time_zone(tz)) _putenv("TZ=");
+    _tzset();
+}
+
 // Ctrl+C, Ctrl+Break, closing the window, logoff, shutdown: put the console
 // back, then let the default action end the process.
 BOOL WINAPI on_console_event(DWORD) {
@@ -84,7 +122,11 @@ void set_up_platform() {
     _setmode(0, _O_BINARY);
     _setmode(1, _O_BINARY);
     _setmode(2, _O_BINARY);
-    _tzset();
+    use_readable_time_zone();
+#if defined(__i386__)
+    // Whatever still computes on the x87 unit rounds to double, as SSE2 does.
+    _controlfp(_PC_53, _MCW_PC);
+#endif
     use_shift_jis();
     enable_escape_sequences();
     SetConsoleCtrlHandler(on_console_event, TRUE);
@@ -97,12 +139,15 @@ bool clear_console_natively() {
     // The clearing bypasses the error channel, which would otherwise put
     // what was written before it on the screen first.
     flush_console();
-    // What "\x1b[2J" does: blank every cell; the cursor stays where it is.
+    // What "\x1b[2J" does: blank every cell of the window, leaving the
+    // scrollback above it alone; the cursor stays where it is.
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (!GetConsoleScreenBufferInfo(saved.error_console, &info)) return false;
-    const DWORD cells = static_cast<DWORD>(info.dwSize.X) * static_cast<DWORD>(info.dwSize.Y);
+    const COORD top = {0, info.srWindow.Top};
+    const DWORD rows = static_cast<DWORD>(info.srWindow.Bottom - info.srWindow.Top + 1);
+    const DWORD cells = static_cast<DWORD>(info.dwSize.X) * rows;
     DWORD done;
-    FillConsoleOutputCharacterA(saved.error_console, ' ', cells, {0, 0}, &done);
-    FillConsoleOutputAttribute(saved.error_console, info.wAttributes, cells, {0, 0}, &done);
+    FillConsoleOutputCharacterA(saved.error_console, ' ', cells, top, &done);
+    FillConsoleOutputAttribute(saved.error_console, info.wAttributes, cells, top, &done);
     return true;
 }

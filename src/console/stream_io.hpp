@@ -16,5 +16,9 @@ long read_some(int fd, char* bytes, std::size_t size, bool& last);
 // The descriptor's current file offset; 0 where it has none (a pipe).
 std::uint64_t stream_position(int fd);
 
+// Nanoseconds from a clock that only goes forward, whatever is done to the
+// calendar clock.
+std::int64_t monotonic_nanoseconds();
+
 // True when the descriptor is an interactive console.
 bool is_console(int fd);

@@ -3,6 +3,7 @@
 #include "console/stream_io.hpp"
 
 #include <poll.h>
+#include <time.h>
 #include <unistd.h>
 
 #include <cerrno>
@@ -53,3 +54,9 @@ std::uint64_t stream_position(int fd) {
 }
 
 bool is_console(int fd) { return isatty(fd) != 0; }
+
+std::int64_t monotonic_nanoseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_MONOTONIC, &now);
+    return static_cast<std::int64_t>(now.tv_sec) * 1'000'000'000 + now.tv_nsec;
+}

@@ -52,3 +52,16 @@ bool is_console(int fd) {
     const auto handle = reinterpret_cast<HANDLE>(_get_osfhandle(fd));
     return handle != INVALID_HANDLE_VALUE && GetConsoleMode(handle, &mode) != 0;
 }
+
+// The performance counter: monotonic, and present from Windows XP on (the
+// standard library's steady_clock is the calendar clock in this build).
+std::int64_t monotonic_nanoseconds() {
+    static const std::int64_t frequency = [] {
+        LARGE_INTEGER f;
+        return QueryPerformanceFrequency(&f) && f.QuadPart > 0 ? f.QuadPart : 1;
+    }();
+    LARGE_INTEGER count;
+    QueryPerformanceCounter(&count);
+    const std::int64_t ticks = count.QuadPart;
+    return ticks / frequency * 1'000'000'000 + ticks % frequency * 1'000'000'000 / frequency;
+}

@@ -48,7 +48,8 @@ std::uint32_t scan_range(const RangeMode& m, Number lo, Number hi) {
     return count;
 }
 
-// The average distance between primes: numbers of the range over primes.
+}  // namespace
+
 double average_gap(const RangeMode& m, Number lo, Number hi, std::uint32_t count) {
     const double gap = (static_cast<double>(hi - lo) + 1.0) / count;
     // Kept on purpose: the listing modes have always printed the gap after
@@ -56,6 +57,8 @@ double average_gap(const RangeMode& m, Number lo, Number hi, std::uint32_t count
     // mode 5), and users compare these figures.
     return m.average_as_float ? static_cast<double>(static_cast<float>(gap)) : gap;
 }
+
+namespace {
 
 // The no-primes line, or the summary, average and times line.
 void write_results(Channel& channel, const Message& summary, const RunResult& run) {

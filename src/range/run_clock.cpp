@@ -36,8 +36,10 @@ RunStamp take_stamp() {
 }
 
 std::uint32_t elapsed_seconds(const RunStamp& start, const RunStamp& end) {
-    const double seconds = std::difftime(end.seconds, start.seconds);
-    return seconds > 0 ? static_cast<std::uint32_t>(static_cast<long long>(seconds)) : 0;
+    // Whole seconds on both platforms, so a plain difference; difftime would
+    // import _difftime64, which Windows XP's C library lacks.
+    const long long seconds = static_cast<long long>(end.seconds) - static_cast<long long>(start.seconds);
+    return seconds > 0 ? static_cast<std::uint32_t>(seconds) : 0;
 }
 
 ElapsedTime split_elapsed(std::uint32_t seconds) {

@@ -276,7 +276,6 @@ TEST(Streams, NonBlockingInputThatArrivesLateIsWaitedFor) {
 #endif
 }
 
-#ifndef _WIN32
 namespace {
 
 // The hour of the first stamp in a times line, as two digits.
@@ -292,7 +291,6 @@ std::string tokyo_hour(std::time_t when) {
 }
 
 }  // namespace
-#endif
 
 TEST(Clock, StampsKeepTheLocalZoneWhenDescriptorsRunShort) {
 #ifdef _WIN32
@@ -308,6 +306,27 @@ TEST(Clock, StampsKeepTheLocalZoneWhenDescriptorsRunShort) {
     const std::string hour = first_stamp_hour(run.out);
     EXPECT_TRUE(hour == tokyo_hour(before) || hour == tokyo_hour(after)) << hour;
     EXPECT_EQ(mask_times(run.result_file), written.file);
+#endif
+}
+
+TEST(Clock, ATimeZoneInAnotherFormIsIgnoredOnWindows) {
+#ifndef _WIN32
+    GTEST_SKIP() << "the C library's own form of TZ is a Windows matter";
+#else
+    // MSYS and Cygwin shells export TZ=Asia/Tokyo, which the C library
+    // would read as offset 0 with daylight saving; its own form still counts.
+    const GoldenSession written = written_run();
+    const auto stamp_hour = [&written](std::vector<std::string> env) {
+        ProgramSetup setup = plain(written);
+        setup.env = std::move(env);
+        return first_stamp_hour(expect_golden_run(written, setup).out);
+    };
+    const std::time_t before = std::time(nullptr);
+    const std::string system_hour = stamp_hour({});
+    EXPECT_EQ(stamp_hour({"TZ=Asia/Tokyo"}), system_hour);
+    const std::string tokyo = stamp_hour({"TZ=JST-9"});
+    const std::time_t after = std::time(nullptr);
+    EXPECT_TRUE(tokyo == tokyo_hour(before) || tokyo == tokyo_hour(after)) << tokyo;
 #endif
 }
 

@@ -8,6 +8,8 @@
 
 #include <windows.h>
 
+#include <gtest/gtest.h>
+
 #include <cstring>
 #include <filesystem>
 #include <thread>
@@ -108,10 +110,16 @@ StartedProgram start_program(const ProgramSetup& setup) {
     startup.hStdError = err;
     PROCESS_INFORMATION process{};
     const std::string work = work_dir_of(p).string();
-    if (CreateProcessA(PRIMESEARCH_BINARY, command_line.data(), nullptr, nullptr, TRUE, 0,
-                       environment.data(), work.c_str(), &startup, &process)) {
-        CloseHandle(process.hThread);
-        p.process = process.hProcess;
+    // Wine's CreateProcess fails now and then under load; a few tries.
+    for (int attempt = 0; attempt < 5 && p.process == nullptr; ++attempt) {
+        if (CreateProcessA(PRIMESEARCH_BINARY, command_line.data(), nullptr, nullptr, TRUE, 0,
+                           environment.data(), work.c_str(), &startup, &process)) {
+            CloseHandle(process.hThread);
+            p.process = process.hProcess;
+        } else {
+            if (attempt == 4) ADD_FAILURE() << "CreateProcess failed: " << GetLastError();
+            Sleep(100);
+        }
     }
     // Only the program holds the write ends now: the pipes end with it.
     CloseHandle(in);
