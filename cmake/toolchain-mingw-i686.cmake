@@ -4,6 +4,4 @@ set(CMAKE_SYSTEM_PROCESSOR i686)
 set(MINGW_TRIPLET i686-w64-mingw32)
 set(MINGW_COMPILER_SUFFIX "")
 include(${CMAKE_CURRENT_LIST_DIR}/mingw.cmake)
-# IEEE double arithmetic, as on every other build: SSE2 rather than the x87
-# unit's extended precision (every PC that runs Windows 8 or later has SSE2).
-string(APPEND CMAKE_CXX_FLAGS_INIT " -msse2 -mfpmath=sse")
+include(${CMAKE_CURRENT_LIST_DIR}/i686.cmake)

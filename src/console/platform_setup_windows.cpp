@@ -1,7 +1,6 @@
-// Process set-up on Windows: binary streams, and a console that shows code
-// page 932 and understands the erase-display sequence. What is changed in the
-// console is put back at the end, also when the console is interrupted or
-// closed, since the console outlives the program.
+// Process set-up on Windows: binary streams, IEEE double precision, a time
+// zone the C library can read, and the way the console is cleared. The
+// console itself is left as it is (its text goes through stream_io).
 #include "console/platform_setup.hpp"
 
 #include "console/channel.hpp"
@@ -22,56 +21,20 @@
 
 namespace {
 
-constexpr UINT shift_jis = 932;
+// The console that standard error clears, when it does not act on the
+// erase-display sequence itself (null: the sequence is written).
+HANDLE console_cleared_by_api = nullptr;
 
-struct SavedConsole {
-    UINT output_code_page = 0, input_code_page = 0;  // 0: not changed
-    HANDLE error_console = nullptr;
-    DWORD error_mode = 0;
-    bool error_mode_changed = false;
-    bool clears_by_api = false;  // a console without escape sequences
-};
-
-SavedConsole saved;
-
-bool console_mode(HANDLE handle, DWORD& mode) {
-    return handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode);
-}
-
-// Windows 10 (1511) and later act on "\x1b[2J" once this mode is on; where it
-// cannot be set, clear_console_natively() does the clearing instead.
-void enable_escape_sequences() {
+// Consoles act on "\x1b[2J" only where virtual terminal processing is on
+// (Windows Terminal; conhost when the user or another program turned it
+// on). Elsewhere the clearing is done through the console's own calls,
+// so the console's mode is never changed.
+void choose_clearing() {
     const HANDLE err = GetStdHandle(STD_ERROR_HANDLE);
     DWORD mode;
-    if (!console_mode(err, mode)) return;
-    saved.error_console = err;
-    saved.error_mode = mode;
-    if (mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING) return;
-    if (SetConsoleMode(err, mode | ENABLE_VIRTUAL_TERMINAL_PROCESSING))
-        saved.error_mode_changed = true;
-    else
-        saved.clears_by_api = true;
-}
-
-// The texts are code page 932 bytes; a console of another code page (any
-// Windows that is not Japanese) would show them as other characters.
-void use_shift_jis() {
-    DWORD mode;
-    if (console_mode(GetStdHandle(STD_OUTPUT_HANDLE), mode) ||
-        console_mode(GetStdHandle(STD_INPUT_HANDLE), mode)) {
-        saved.output_code_page = GetConsoleOutputCP();
-        saved.input_code_page = GetConsoleCP();
-        SetConsoleOutputCP(shift_jis);
-        SetConsoleCP(shift_jis);
-    }
-}
-
-void restore_console() {
-    if (saved.output_code_page != 0) SetConsoleOutputCP(saved.output_code_page);
-    if (saved.input_code_page != 0) SetConsoleCP(saved.input_code_page);
-    if (saved.error_mode_changed) SetConsoleMode(saved.error_console, saved.error_mode);
-    saved.output_code_page = saved.input_code_page = 0;
-    saved.error_mode_changed = false;
+    if (err != INVALID_HANDLE_VALUE && err != nullptr && GetConsoleMode(err, &mode) &&
+        !(mode & ENABLE_VIRTUAL_TERMINAL_PROCESSING))
+        console_cleared_by_api = err;
 }
 
 // Whether TZ has the form the C library reads: a zone name of three or more
@@ -108,13 +71,6 @@ void use_readable_time_zone() {
     _tzset();
 }
 
-// Ctrl+C, Ctrl+Break, closing the window, logoff, shutdown: put the console
-// back, then let the default action end the process.
-BOOL WINAPI on_console_event(DWORD) {
-    restore_console();
-    return FALSE;
-}
-
 }  // namespace
 
 void set_up_platform() {
@@ -127,27 +83,27 @@ void set_up_platform() {
     // Whatever still computes on the x87 unit rounds to double, as SSE2 does.
     _controlfp(_PC_53, _MCW_PC);
 #endif
-    use_shift_jis();
-    enable_escape_sequences();
-    SetConsoleCtrlHandler(on_console_event, TRUE);
+    choose_clearing();
 }
 
-void restore_platform() { restore_console(); }
+// Nothing outside the process was changed: the console keeps its code pages
+// and modes, and text reaches it as UTF-16.
+void restore_platform() {}
 
 bool clear_console_natively() {
-    if (!saved.clears_by_api) return false;
+    if (console_cleared_by_api == nullptr) return false;
     // The clearing bypasses the error channel, which would otherwise put
     // what was written before it on the screen first.
     flush_console();
     // What "\x1b[2J" does: blank every cell of the window, leaving the
     // scrollback above it alone; the cursor stays where it is.
     CONSOLE_SCREEN_BUFFER_INFO info;
-    if (!GetConsoleScreenBufferInfo(saved.error_console, &info)) return false;
+    if (!GetConsoleScreenBufferInfo(console_cleared_by_api, &info)) return false;
     const COORD top = {0, info.srWindow.Top};
     const DWORD rows = static_cast<DWORD>(info.srWindow.Bottom - info.srWindow.Top + 1);
     const DWORD cells = static_cast<DWORD>(info.dwSize.X) * rows;
     DWORD done;
-    FillConsoleOutputCharacterA(saved.error_console, ' ', cells, top, &done);
-    FillConsoleOutputAttribute(saved.error_console, info.wAttributes, cells, top, &done);
+    FillConsoleOutputCharacterA(console_cleared_by_api, ' ', cells, top, &done);
+    FillConsoleOutputAttribute(console_cleared_by_api, info.wAttributes, cells, top, &done);
     return true;
 }
