@@ -88,6 +88,25 @@ def count_writes(answers):
     sys.exit("strace counted no write calls")
 
 
+def compare_windows_builds():
+    """The 32-bit release against the 64-bit build, both under Wine, where
+    both are built (make windows) and the 32-bit Wine is installed."""
+    root = os.path.dirname(os.path.dirname(os.path.abspath(__file__)))
+    wine_run = os.path.join(root, "scripts", "wine-run")
+    release = os.path.join(root, "build-win32", "primesearch.exe")
+    wide = os.path.join(root, "build-win64", "primesearch.exe")
+    if not (os.path.exists(release) and os.path.exists(wide) and os.path.exists("/usr/lib/wine/wine")):
+        print("Windows builds: not compared (make windows, and the 32-bit Wine, first)")
+        return True
+    subprocess.run([wine_run, "--start"], check=True)
+    try:
+        return compare("Windows, mode 4, 1 to 1e9: 32-bit vs 64-bit",
+                       ("32-bit release", [wine_run, "--32", release], mode(4, 1000000000)),
+                       ("64-bit build", [wine_run, wide], mode(4, 1000000000)), 1.25)
+    finally:
+        subprocess.run([wine_run, "--stop"])
+
+
 def main():
     print(f"{ROUNDS} interleaved rounds each; medians of whole-process wall times\n")
     met = [
@@ -107,6 +126,7 @@ def main():
                 ("primesearch mode 5", [PROGRAM], mode(5, 2000000000)),
                 ("primesieve -c", ["primesieve", "2e9", "-c", "-t1", "-q"]), 0.25),
     ]
+    met.append(compare_windows_builds())
     memory_runs = {
         "mode 2, 1 to 2.5e8": mode(2, 250000000),
         "mode 3, 1 to 1e9": mode(3, 1000000000),
