@@ -5,10 +5,13 @@
 // in place, which keeps all of that.
 #pragma once
 
+#include <cstdint>
+
 // One replacement in progress; `fd` takes the new content.
 struct Replacement {
     int fd = -1;
     bool named = false;    // the new file has a name of its own until the end
+    bool preallocated = false;  // room given up front, the unused rest to drop
     char temp_name[64] = {};
 };
 
@@ -16,7 +19,10 @@ struct Replacement {
 // created) when what stands there is not a regular file the user may write:
 // a link of any kind, a directory, a FIFO, a device, a socket, or another
 // user's file in a shared sticky directory.
-bool begin_replacement(Replacement& r, const char* name);
+// `expected_size`, an upper bound of the new content's size (0: unknown),
+// lets the system give the new file its room up front where that saves
+// time at the end.
+bool begin_replacement(Replacement& r, const char* name, std::uint64_t expected_size = 0);
 
 // Puts the new content in place of `name`; false when that failed, and then
 // the new file is gone and `name` is as it was.

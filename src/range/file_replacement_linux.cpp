@@ -15,6 +15,8 @@
 #include <cstdio>
 #include <cstring>
 #include <iterator>
+#include <system_error>
+#include <thread>
 
 #include "range/file_takeover_linux.hpp"
 
@@ -106,6 +108,34 @@ bool make_named(Replacement& r, const char* name, int fd, mode_t mode) {
     return false;
 }
 
+// Files from this size on are worth the measures against waiting at the end.
+constexpr std::uint64_t large_file = std::uint64_t{64} << 20;
+
+// The old file, held open across the rename, is freed when let go of. For a
+// large file that takes the system a while: it is let go of by a thread of
+// its own, so that the end of the run does not wait for it.
+int hold_old_file(const char* name, const struct stat& old) {
+    if (static_cast<std::uint64_t>(old.st_size) < large_file) return -1;
+    return open(name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+}
+
+void let_go_of_old_file(int fd) {
+    if (fd < 0) return;
+    try {
+        std::thread([fd] { close(fd); }).detach();
+    } catch (const std::system_error&) {
+        close(fd);
+    }
+}
+
+// The room given up front beyond the content goes back.
+void drop_unused_room(const Replacement& r) {
+    struct stat st;
+    if (r.preallocated && fstat(r.fd, &st) == 0 && ftruncate(r.fd, st.st_size) != 0) {
+        // The room stays allocated past the end: harmless.
+    }
+}
+
 bool can_link_unnamed() {
     struct stat st;
     return stat("/proc/self/fd", &st) == 0;
@@ -120,7 +150,7 @@ bool replace_in_place(Replacement& r, const char* name, const struct stat& old) 
 
 }  // namespace
 
-bool begin_replacement(Replacement& r, const char* name) {
+bool begin_replacement(Replacement& r, const char* name, std::uint64_t expected_size) {
     r = Replacement{};
     struct stat old;
     const Standing standing = look_at(name, old);
@@ -128,7 +158,14 @@ bool begin_replacement(Replacement& r, const char* name) {
     // Until the end, the new file is no more open to others than the old one.
     const mode_t mode = standing == Standing::replaceable ? (old.st_mode & 0777) : 0666;
     if (can_link_unnamed()) r.fd = open(".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
-    return r.fd >= 0 || make_named(r, name, -1, mode);
+    if (r.fd < 0 && !make_named(r, name, -1, mode)) return false;
+    // A rename over an existing file makes ext4 allocate the new file's
+    // delayed blocks there and then (auto_da_alloc): for a large file the
+    // user would wait for that at the end. Blocks given up front have
+    // nothing left to allocate. Failure only costs that time.
+    if (standing == Standing::replaceable && expected_size >= large_file)
+        r.preallocated = fallocate(r.fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(expected_size)) == 0;
+    return true;
 }
 
 bool finish_replacement(Replacement& r, const char* name) {
@@ -145,14 +182,18 @@ bool finish_replacement(Replacement& r, const char* name) {
         // gets the new file and the other keeps its content.
         if (!taken_over && old.st_nlink == 1) return replace_in_place(r, name, old);
     }
+    drop_unused_room(r);
     bool ok = r.named || make_named(r, name, r.fd, 0);
     if (close(r.fd) != 0) ok = false;
     r.fd = -1;
+    const int held = standing == Standing::replaceable ? hold_old_file(name, old) : -1;
     if (ok && rename(r.temp_name, name) == 0) {
         release_name();
         r.named = false;
+        let_go_of_old_file(held);
         return true;
     }
+    if (held >= 0) close(held);
     // A directory may let the user write the file but not replace it (a
     // sticky one that is not the user's): the old file takes the content.
     if (ok && standing == Standing::replaceable && old.st_nlink == 1) {

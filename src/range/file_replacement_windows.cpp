@@ -163,7 +163,7 @@ bool replace_in_place(Replacement& r, const char* name) {
 
 }  // namespace
 
-bool begin_replacement(Replacement& r, const char* name) {
+bool begin_replacement(Replacement& r, const char* name, std::uint64_t) {
     r = Replacement{};
     if (look_at(name) == Standing::refused) return false;
     for (unsigned attempt = 0; attempt < 100; ++attempt) {

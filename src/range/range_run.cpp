@@ -8,6 +8,7 @@
 #include "console/say.hpp"
 #include "console/screen.hpp"
 #include "number/prime_scan.hpp"
+#include "range/list_size.hpp"
 #include "range/prime_list.hpp"
 #include "range/result_file.hpp"
 #include "range/run_clock.hpp"
@@ -77,7 +78,7 @@ void write_results(Channel& channel, const Message& summary, const RunResult& ru
 
 void run_range(Mode mode, Number lo, Number hi) {
     const RangeMode& m = range_mode(mode);
-    if (m.writes_result_file) open_result_file();
+    if (m.writes_result_file) open_result_file(result_file_size_bound(lo, hi));
     RunResult run{lo, hi, 0, 0.0, take_stamp(), {}};
     write_preamble(m, lo, hi);
     run.count = scan_range(m, lo, hi);

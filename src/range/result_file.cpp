@@ -13,8 +13,8 @@ Replacement replacement;
 
 }  // namespace
 
-void open_result_file() {
-    const bool begun = begin_replacement(replacement, result_name);
+void open_result_file(std::uint64_t expected_size) {
+    const bool begun = begin_replacement(replacement, result_name, expected_size);
     attach_channel(result_file, replacement.fd);
     result_file.failed = !begun;
 }

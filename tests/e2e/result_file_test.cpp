@@ -403,6 +403,40 @@ std::string attribute(const fs::path& path, const char* name) {
 
 }  // namespace
 
+TEST(ResultFile, ALargeEarlierFileIsReplacedWholeWithNoRoomLeftOver) {
+    // Past 64 MiB the new file gets its room up front and the old one is let
+    // go of by a thread: the result is still whole, with no room allocated
+    // past its end, and a killed run still leaves the old file as it was.
+    const Directory dir("primesearch-large", owner_of(fs::temp_directory_path()));
+    const auto put_large_old_file = [&dir] {
+        put(dir.result().string(), earlier);
+        fs::resize_file(dir.result(), std::uintmax_t{96} << 20);
+    };
+    ProgramSetup setup;
+    setup.work_dir = dir.path.string();
+    setup.input = "4\n1\n150000000\n\n1\n";
+    put_large_old_file();
+    const ProgramRun run = run_program(setup);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find(written_notice), std::string::npos);
+    EXPECT_EQ(run.result_file.rfind("〓〓〓〓〓 1 から 150000000 までの", 0), 0u);
+    EXPECT_NE(run.result_file.find("『 8444396個 』"), std::string::npos);
+    struct stat st{};
+    ASSERT_EQ(stat(dir.result().c_str(), &st), 0);
+    EXPECT_EQ(st.st_size, static_cast<off_t>(run.result_file.size()));
+    EXPECT_LE(static_cast<std::uint64_t>(st.st_blocks) * 512, run.result_file.size() + (1u << 20));
+    EXPECT_EQ(run.work_files.size(), 1u);
+
+    put_large_old_file();
+    setup.signal = SIGTERM;
+    setup.signal_after_ms = 40;
+    const ProgramRun killed = run_program(setup);
+    EXPECT_EQ(killed.signal, SIGTERM);
+    ASSERT_EQ(killed.work_files.size(), 1u);
+    EXPECT_EQ(killed.work_files.begin()->second.size(), std::size_t{96} << 20);
+    EXPECT_EQ(killed.work_files.begin()->second.rfind(earlier, 0), 0u);
+}
+
 TEST(ResultFile, KeepsItsOwnerGroupAndModeWhoeverRunsIt) {
     if (geteuid() != 0) GTEST_SKIP() << "running as other users needs root";
     const GoldenSession written = written_run();
