@@ -71,18 +71,23 @@ void next_item(PrimeList& list, Number p) {
     list.last = p;
 }
 
-}  // namespace
+// Where one list's items go: its channel's room, refreshed once a line.
+struct Output {
+    PrimeList& list;
+    Channel& channel;
+    std::size_t line_room;
+    char* out;
 
-void write_prime_list(PrimeList& list, const Number* primes, std::size_t count) {
-    Channel& channel = *list.channel;
-    const std::size_t line_room = list.per_line * longest_item + 2 + copy_width;
-    char* out = channel_space(channel, line_room);
-    for (std::size_t i = 0; i < count; ++i) {
-        next_item(list, primes[i]);
-        std::memcpy(out, list.item + item_end - list.item_length, copy_width);
-        if (list.last >= 100)
-            std::memcpy(out + list.item_length - 3, three_digits[list.last_low].data(), 4);
-        out += list.item_length;
+    explicit Output(PrimeList& l)
+        : list(l), channel(*l.channel), line_room(l.per_line * longest_item + 2 + copy_width),
+          out(channel_space(channel, line_room)) {}
+
+    // The item `source` holds, then the line break that is due.
+    void put(const PrimeList& source) {
+        std::memcpy(out, source.item + item_end - source.item_length, copy_width);
+        if (source.last >= 100)
+            std::memcpy(out + source.item_length - 3, three_digits[source.last_low].data(), 4);
+        out += source.item_length;
         if (++list.on_line == list.per_line) {
             list.on_line = 0;
             *out++ = '\r';
@@ -92,6 +97,31 @@ void write_prime_list(PrimeList& list, const Number* primes, std::size_t count) 
             out = channel_space(channel, line_room);
         }
     }
-    channel_commit(channel, out);
-    channel_pace(channel);
+
+    void finish() {
+        channel_commit(channel, out);
+        channel_pace(channel);
+    }
+};
+
+}  // namespace
+
+void write_prime_list(PrimeList& list, const Number* primes, std::size_t count) {
+    Output output(list);
+    for (std::size_t i = 0; i < count; ++i) {
+        next_item(list, primes[i]);
+        output.put(list);
+    }
+    output.finish();
+}
+
+void write_prime_lists(PrimeList& first, PrimeList& second, const Number* primes, std::size_t count) {
+    Output one(first), two(second);
+    for (std::size_t i = 0; i < count; ++i) {
+        next_item(first, primes[i]);
+        one.put(first);
+        two.put(first);
+    }
+    one.finish();
+    two.finish();
 }

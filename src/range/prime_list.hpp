@@ -23,3 +23,7 @@ struct PrimeList {
 // Writes the primes, given in increasing order and each following the last
 // one written without a prime between them.
 void write_prime_list(PrimeList& list, const Number* primes, std::size_t count);
+
+// The same primes into two lists at once, each with its own line length:
+// every prime's digits are made once, from `first`'s item.
+void write_prime_lists(PrimeList& first, PrimeList& second, const Number* primes, std::size_t count);

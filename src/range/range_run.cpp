@@ -42,8 +42,12 @@ std::uint32_t scan_range(const RangeMode& m, Number lo, Number hi) {
     prime_scan_start(scan, lo, hi);
     std::uint32_t count = 0;
     while (const std::size_t found = prime_scan_next(scan, batch, std::size(batch))) {
-        if (m.screen_line_primes != 0) write_prime_list(screen_list, batch, found);
-        if (m.file_line_primes != 0) write_prime_list(file_list, batch, found);
+        if (m.screen_line_primes != 0 && m.file_line_primes != 0)
+            write_prime_lists(file_list, screen_list, batch, found);
+        else if (m.screen_line_primes != 0)
+            write_prime_list(screen_list, batch, found);
+        else
+            write_prime_list(file_list, batch, found);
         count += static_cast<std::uint32_t>(found);
     }
     return count;

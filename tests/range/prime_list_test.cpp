@@ -26,6 +26,24 @@ std::string written_list(const std::vector<Number>& primes, unsigned per_line, s
     return bytes;
 }
 
+// The two lists of mode 2, ten and six a line, written together.
+std::pair<std::string, std::string> written_lists(const std::vector<Number>& primes, std::size_t batch) {
+    static Channel file_channel, screen_channel;
+    std::FILE* file_stream = std::tmpfile();
+    std::FILE* screen_stream = std::tmpfile();
+    attach_channel(file_channel, fileno(file_stream));
+    attach_channel(screen_channel, fileno(screen_stream));
+    PrimeList file{&file_channel, 10}, screen{&screen_channel, 6};
+    for (std::size_t at = 0; at < primes.size(); at += batch)
+        write_prime_lists(file, screen, primes.data() + at, std::min(batch, primes.size() - at));
+    channel_flush(file_channel);
+    channel_flush(screen_channel);
+    std::pair<std::string, std::string> bytes{read_stream(file_stream), read_stream(screen_stream)};
+    std::fclose(file_stream);
+    std::fclose(screen_stream);
+    return bytes;
+}
+
 }  // namespace
 
 TEST(PrimeList, DigitsCarryAcrossEveryPowerOfTen) {
@@ -41,6 +59,11 @@ TEST(PrimeList, DigitsCarryAcrossEveryPowerOfTen) {
         for (const std::size_t batch : {std::size_t{1}, std::size_t{7}, std::size_t{4096}})
             EXPECT_EQ(written_list(primes, per_line, batch), listed(primes, per_line))
                 << per_line << " a line, batches of " << batch;
+    }
+    for (const std::size_t batch : {std::size_t{1}, std::size_t{7}, std::size_t{4096}}) {
+        const auto [file, screen] = written_lists(primes, batch);
+        EXPECT_EQ(file, listed(primes, 10)) << "both lists, batches of " << batch;
+        EXPECT_EQ(screen, listed(primes, 6)) << "both lists, batches of " << batch;
     }
 }
 
