@@ -10,6 +10,7 @@
 #include "number/prime_scan.hpp"
 #include "range/list_size.hpp"
 #include "range/prime_list.hpp"
+#include "range/prime_pipeline.hpp"
 #include "range/result_file.hpp"
 #include "range/run_clock.hpp"
 
@@ -30,27 +31,30 @@ void write_preamble(const RangeMode& m, Number lo, Number hi) {
     say(*m.screen_preamble, lo, hi);
 }
 
+// The lists a run writes, and the primes written so far.
+struct Lists {
+    PrimeList screen, file;
+    std::uint32_t count = 0;
+};
+
+void write_lists(void* context, const Number* primes, std::size_t found) {
+    Lists& lists = *static_cast<Lists*>(context);
+    if (lists.screen.per_line != 0 && lists.file.per_line != 0)
+        write_prime_lists(lists.file, lists.screen, primes, found);
+    else if (lists.screen.per_line != 0)
+        write_prime_list(lists.screen, primes, found);
+    else
+        write_prime_list(lists.file, primes, found);
+    lists.count += static_cast<std::uint32_t>(found);
+}
+
 // Lists the primes of [lo, hi] where the mode says; returns their count.
 std::uint32_t scan_range(const RangeMode& m, Number lo, Number hi) {
     // Nothing to list: the count comes from prime counting, not the sieve.
     if (m.screen_line_primes == 0 && m.file_line_primes == 0) return count_primes(lo, hi);
-    PrimeList screen_list{&screen_channel(), m.screen_line_primes};
-    PrimeList file_list{&result_file, m.file_line_primes};
-    // The sieve's state and the batch are far larger than a small stack.
-    static PrimeScan scan;
-    static Number batch[4096];
-    prime_scan_start(scan, lo, hi);
-    std::uint32_t count = 0;
-    while (const std::size_t found = prime_scan_next(scan, batch, std::size(batch))) {
-        if (m.screen_line_primes != 0 && m.file_line_primes != 0)
-            write_prime_lists(file_list, screen_list, batch, found);
-        else if (m.screen_line_primes != 0)
-            write_prime_list(screen_list, batch, found);
-        else
-            write_prime_list(file_list, batch, found);
-        count += static_cast<std::uint32_t>(found);
-    }
-    return count;
+    Lists lists{{&screen_channel(), m.screen_line_primes}, {&result_file, m.file_line_primes}};
+    scan_primes(lo, hi, write_lists, &lists);
+    return lists.count;
 }
 
 }  // namespace

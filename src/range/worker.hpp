@@ -1,0 +1,16 @@
+// A second thread of the process, through the platform's own threads (the
+// 32-bit Windows build's standard library has none).
+#pragma once
+
+struct Worker {
+    void* handle = nullptr;
+};
+
+// Starts `work(arg)` on a thread of its own; false when none could be made.
+bool start_worker(Worker& worker, void (*work)(void*), void* arg);
+
+// Waits for the thread to end.
+void join_worker(Worker& worker);
+
+// Lets the other thread run while this one waits for it.
+void yield_processor();

@@ -1,0 +1,37 @@
+// A second thread of the process: POSIX threads.
+#include "range/worker.hpp"
+
+#include <pthread.h>
+#include <sched.h>
+
+namespace {
+
+struct Start {
+    void (*work)(void*);
+    void* arg;
+};
+
+Start start;
+
+void* run(void*) {
+    start.work(start.arg);
+    return nullptr;
+}
+
+}  // namespace
+
+bool start_worker(Worker& worker, void (*work)(void*), void* arg) {
+    start = {work, arg};
+    static pthread_t thread;
+    if (pthread_create(&thread, nullptr, run, nullptr) != 0) return false;
+    worker.handle = &thread;
+    return true;
+}
+
+void join_worker(Worker& worker) {
+    if (worker.handle == nullptr) return;
+    pthread_join(*static_cast<pthread_t*>(worker.handle), nullptr);
+    worker.handle = nullptr;
+}
+
+void yield_processor() { sched_yield(); }
