@@ -119,13 +119,30 @@ int hold_old_file(const char* name, const struct stat& old) {
     return open(name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
 }
 
-void let_go_of_old_file(int fd) {
+// Runs `work(fd)`, then closes fd, on a thread of its own (here, when no
+// thread can be made).
+void in_background(int fd, void (*work)(int)) {
     if (fd < 0) return;
-    try {
-        std::thread([fd] { close(fd); }).detach();
-    } catch (const std::system_error&) {
+    const auto run = [fd, work] {
+        work(fd);
         close(fd);
+    };
+    try {
+        std::thread(run).detach();
+    } catch (const std::system_error&) {
+        run();
     }
+}
+
+void let_go_of_old_file(int fd) {
+    in_background(fd, [](int) {});
+}
+
+// The old file's pages in the page cache are of no more use to this run,
+// and writing a new file as large while they are held was seen to slow
+// every write tenfold: they are dropped (the file itself is untouched).
+void drop_cached_pages_of(const char* name, const struct stat& old) {
+    in_background(hold_old_file(name, old), [](int fd) { posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED); });
 }
 
 // The room given up front beyond the content goes back.
@@ -165,6 +182,7 @@ bool begin_replacement(Replacement& r, const char* name, std::uint64_t expected_
     // nothing left to allocate. Failure only costs that time.
     if (standing == Standing::replaceable && expected_size >= large_file)
         r.preallocated = fallocate(r.fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(expected_size)) == 0;
+    if (standing == Standing::replaceable) drop_cached_pages_of(name, old);
     return true;
 }
 
