@@ -1,7 +1,7 @@
 // The primes of a range handed over in batches, the sieve on a second
 // thread. A ring of batches between the two: the sieve fills one while the
 // caller takes another, each side waiting only when the ring is full or
-// empty; a batch of none ends the range. Memory stays four batches.
+// empty; a batch of none ends the range. Memory stays 32 batches.
 #include "range/prime_pipeline.hpp"
 
 #include <atomic>
@@ -12,7 +12,7 @@
 namespace {
 
 constexpr std::size_t batch_size = 8192;
-constexpr unsigned ring_size = 4;
+constexpr unsigned ring_size = 32;  // 1 MiB: room for the writer's pauses in write()
 
 struct Ring {
     Number primes[ring_size][batch_size];
