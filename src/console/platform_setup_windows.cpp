@@ -12,7 +12,6 @@
 #include <windows.h>
 
 #include <cctype>
-#include <cstring>
 #include <ctime>
 
 #ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING

@@ -36,7 +36,7 @@ char held_lead_byte[3];
 bool write_console(HANDLE console, char& held, const char* bytes, std::size_t size) {
     static char piece[8192 + 1];
     static wchar_t wide[8192 + 1];
-    while (size > 0 || held != 0) {
+    while (size > 0) {
         std::size_t used = 0;
         if (held != 0) piece[used++] = held;
         const std::size_t take = size < sizeof piece - used ? size : sizeof piece - used;

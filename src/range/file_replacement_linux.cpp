@@ -111,10 +111,8 @@ bool make_named(Replacement& r, const char* name, int fd, mode_t mode) {
 // Files from this size on are worth the measures against waiting at the end.
 constexpr std::uint64_t large_file = std::uint64_t{64} << 20;
 
-// The old file, held open across the rename, is freed when let go of. For a
-// large file that takes the system a while: it is let go of by a thread of
-// its own, so that the end of the run does not wait for it.
-int hold_old_file(const char* name, const struct stat& old) {
+// The old file opened, when it is large enough for the measures below.
+int open_if_large(const char* name, const struct stat& old) {
     if (static_cast<std::uint64_t>(old.st_size) < large_file) return -1;
     return open(name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
 }
@@ -134,6 +132,9 @@ void in_background(int fd, void (*work)(int)) {
     }
 }
 
+// The old file, held open across the rename, is freed when let go of. For a
+// large file that takes the system a while: it is let go of by a thread of
+// its own, so that the end of the run does not wait for it.
 void let_go_of_old_file(int fd) {
     in_background(fd, [](int) {});
 }
@@ -142,7 +143,7 @@ void let_go_of_old_file(int fd) {
 // and writing a new file as large while they are held was seen to slow
 // every write tenfold: they are dropped (the file itself is untouched).
 void drop_cached_pages_of(const char* name, const struct stat& old) {
-    in_background(hold_old_file(name, old), [](int fd) { posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED); });
+    in_background(open_if_large(name, old), [](int fd) { posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED); });
 }
 
 // The room given up front beyond the content goes back.
@@ -204,7 +205,7 @@ bool finish_replacement(Replacement& r, const char* name) {
     bool ok = r.named || make_named(r, name, r.fd, 0);
     if (close(r.fd) != 0) ok = false;
     r.fd = -1;
-    const int held = standing == Standing::replaceable ? hold_old_file(name, old) : -1;
+    const int held = standing == Standing::replaceable ? open_if_large(name, old) : -1;
     if (ok && rename(r.temp_name, name) == 0) {
         release_name();
         r.named = false;

@@ -1,6 +1,6 @@
 // The two ways a finished new file takes the place of an old one on Linux:
-// systems: by rename, once it has everything the old one had, or by having
-// its content written into the old file.
+// by rename, once it has everything the old one had, or by having its
+// content written into the old file.
 #pragma once
 
 #include <sys/stat.h>

@@ -1,8 +1,6 @@
 // A range search run: the list where the mode sends it, then the summary.
 #include "range/range_run.hpp"
 
-#include <iterator>
-
 #include "console/line_input.hpp"
 #include "console/messages.hpp"
 #include "console/say.hpp"

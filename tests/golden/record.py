@@ -48,7 +48,7 @@ def body_text(lines):
 MENU = to_bytes(body_text(open(os.path.join(HERE, "menu.txt"), encoding="utf-8")))
 
 
-def to_notation(data, menu=True):
+def to_notation(data):
     """Code page 932 bytes to body notation, a file line per output line."""
     text, at = "", 0
     while at < len(data):
@@ -71,8 +71,6 @@ def to_notation(data, menu=True):
                 text += "«x%02X»" % b
                 width = 1
             at += width
-    if menu:
-        text = text.replace(to_notation(MENU, False), "«MENU»")
     return text
 
 
@@ -141,8 +139,8 @@ def notation_with_inputs(screen):
     """The screen's bytes to notation, keeping the UTF-8 input marks."""
     parts = re.split("(⟨[^⟩]*⟩)".encode("utf-8"), screen)
     text = "".join(p.decode("utf-8") if p.startswith("⟨".encode("utf-8"))
-                   else mask_times(to_notation(p, False)) for p in parts)
-    return text.replace(to_notation(MENU, False), "«MENU»")
+                   else mask_times(to_notation(p)) for p in parts)
+    return text.replace(to_notation(MENU), "«MENU»")
 
 
 def write(path, header, comments, status, screen, file):
@@ -166,7 +164,7 @@ def write(path, header, comments, status, screen, file):
     out += "Prime.txt: %s\n" % result
     out += "=== screen\n" + end_visibly(notation_with_inputs(screen))
     if result == "written":
-        out += "=== Prime.txt\n" + end_visibly(mask_times(to_notation(file, False)))
+        out += "=== Prime.txt\n" + end_visibly(mask_times(to_notation(file)))
     open(path, "w", encoding="utf-8").write(out)
 
 
