@@ -13,25 +13,27 @@
 
 namespace {
 
-// One period of the pattern of some primes, filled once at start.
+// One period of the pattern of some primes, made by the compiler: every
+// multiple of each prime in the period is crossed off, as in the sieve.
 template <std::uint32_t... primes>
 struct Pattern {
     static constexpr std::size_t period = (primes * ...);
     std::array<std::uint8_t, period> bytes{};
 
-    Pattern() {
-        for (std::uint32_t i = 0; i < period; ++i) {
-            for (unsigned j = 0; j < 8; ++j) {
-                const std::uint64_t n = std::uint64_t{wheel_span} * i + wheel_residues[j];
-                if (((n % primes != 0) && ...)) bytes[i] |= static_cast<std::uint8_t>(1u << j);
+    constexpr Pattern() {
+        bytes.fill(0xFF);
+        for (const std::uint32_t q : {primes...}) {
+            for (std::uint64_t n = q; n < wheel_span * period; n += 2 * q) {
+                const unsigned bit = wheel_bit_of[n % wheel_span];
+                if (bit < 8) bytes[n / wheel_span] &= static_cast<std::uint8_t>(~(1u << bit));
             }
         }
     }
 };
 
-const Pattern<7, 11, 13, 17> seven_to_seventeen;
-const Pattern<19, 23> nineteen_and_twentythree;
-const Pattern<29, 31> twentynine_and_thirtyone;
+constexpr Pattern<7, 11, 13, 17> seven_to_seventeen;
+constexpr Pattern<19, 23> nineteen_and_twentythree;
+constexpr Pattern<29, 31> twentynine_and_thirtyone;
 
 // ANDs a pattern into the bytes.
 template <typename P>

@@ -9,6 +9,7 @@
 #include <cstring>
 #include <span>
 
+#include "number/bit_count.hpp"
 #include "number/presieve.hpp"
 #include "number/prime_pi.hpp"
 #include "number/sieving_primes.hpp"
@@ -67,8 +68,9 @@ void sieve_segment(PrimeScan& scan) {
     scan.segment_ready = true;
 }
 
-// Loads the next word of primes into scan.bits; false when the range is done.
-bool next_word(PrimeScan& scan) {
+}  // namespace
+
+bool prime_scan_next_word(PrimeScan& scan) {
     if (scan.segment_ready && scan.word == scan.used_words) {
         scan.segment_first += segment_bytes;
         scan.segment_ready = false;
@@ -80,17 +82,6 @@ bool next_word(PrimeScan& scan) {
     std::memcpy(&scan.bits, scan.sieve + 8 * scan.word++, 8);
     return true;
 }
-
-// The set bits of a word, without the processor's own instruction, which a
-// build for every x86-64 cannot assume.
-unsigned bits_set(std::uint64_t w) {
-    w -= (w >> 1) & 0x5555555555555555u;
-    w = (w & 0x3333333333333333u) + ((w >> 2) & 0x3333333333333333u);
-    w = (w + (w >> 4)) & 0x0F0F0F0F0F0F0F0Fu;
-    return static_cast<unsigned>((w * 0x0101010101010101u) >> 56);
-}
-
-}  // namespace
 
 void prime_scan_start(PrimeScan& scan, Number lo, Number hi) {
     scan.lo = lo;
@@ -118,7 +109,7 @@ std::size_t prime_scan_next(PrimeScan& scan, Number* out, std::size_t capacity) 
     }
     while (found < capacity) {
         if (scan.bits == 0) {
-            if (!next_word(scan)) break;
+            if (!prime_scan_next_word(scan)) break;
             continue;
         }
         const std::uint64_t base = wheel_span * (scan.segment_first + 8 * (scan.word - 1));
@@ -133,13 +124,13 @@ std::uint32_t sieve_count_primes(Number lo, Number hi) {
     prime_scan_start(scan, lo, hi);
     std::uint32_t count = 0;
     for (const Number p : primes_below_wheel) count += p >= lo && p <= hi;
-    while (next_word(scan)) count += bits_set(scan.bits);
+    while (prime_scan_next_word(scan)) count += bits_set(scan.bits);
     return count;
 }
 
 std::uint32_t count_primes(Number lo, Number hi) {
-    // Prime counting costs a few milliseconds whatever the range; sieving a
-    // narrow range is cheaper.
+    // Two prime counts cost about a millisecond whatever the range; sieving
+    // 2^22 numbers costs less.
     constexpr Number sieve_below_width = 1u << 22;
     if (hi - lo < sieve_below_width) return sieve_count_primes(lo, hi);
     return prime_pi(hi) - (lo > 1 ? prime_pi(lo - 1) : 0);

@@ -38,6 +38,11 @@ void prime_scan_start(PrimeScan& scan, Number lo, Number hi);
 // Fills `out` with up to `capacity` further primes; 0 when none are left.
 std::size_t prime_scan_next(PrimeScan& scan, Number* out, std::size_t capacity);
 
+// Loads the next 64-bit word of the sieve into scan.bits: eight wheel bytes,
+// from the byte of lo on; false when the range is done. 2, 3 and 5 are not
+// in it.
+bool prime_scan_next_word(PrimeScan& scan);
+
 // How many primes lie in [lo, hi], by sieving.
 std::uint32_t sieve_count_primes(Number lo, Number hi);
 

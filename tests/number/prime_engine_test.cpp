@@ -95,6 +95,35 @@ TEST(PrimePi, KnownValues) {
     }
 }
 
+// The counting formula changes shape where the cube root of x passes a
+// prime p (one more prime taken out by phi), and where x passes p^3 * q for
+// primes p < q (a term of phi answered by the table instead of taken apart):
+// every x near such an edge must differ from a point below it by what the
+// sieve counts in between.
+TEST(PrimePi, AgreesWithTheSieveNearTheFormulasEdges) {
+    const std::uint64_t edges[] = {
+        41ull * 41 * 41,        43ull * 43 * 43,        211ull * 211 * 211,
+        1259ull * 1259 * 1259,  1277ull * 1277 * 1277,  1621ull * 1621 * 1621,
+        41ull * 41 * 41 * 43,   97ull * 97 * 97 * 1009, 211ull * 211 * 211 * 401,
+        17ull * 17 * 17 * 65521,
+    };
+    for (const std::uint64_t edge : edges) {
+        const auto base = static_cast<Number>(edge - 1000);
+        const std::uint32_t at_base = prime_pi(base);
+        for (Number x = static_cast<Number>(edge - 3); x <= edge + 3; ++x)
+            ASSERT_EQ(prime_pi(x) - at_base, sieve_count_primes(base + 1, x)) << x;
+    }
+}
+
+// Below 2^16 the table answers alone; above, the formula.
+TEST(PrimePi, CountsOneByOneAcrossTheTableOnlyBound) {
+    std::uint32_t count = sieve_count_primes(1, 65000);
+    for (Number x = 65001; x <= 66000; ++x) {
+        count += is_composite(x) == 0;
+        ASSERT_EQ(prime_pi(x), count) << x;
+    }
+}
+
 TEST(CountPrimes, AgreesWithTheSieveOnWideAndNarrowRanges) {
     std::mt19937 random(7);
     for (int i = 0; i < 12; ++i) {
