@@ -51,6 +51,26 @@ void restore_presieved_primes(PrimeScan& scan, std::uint32_t size) {
     if (scan.segment_first == 0) scan.sieve[0] &= 0xFE;  // the bit of 1
 }
 
+// The sieving primes below 4096 have many multiples in every 32 KiB: they
+// cross off one such block at a time, which stays in the level-1 cache, so
+// that their read-modify-writes do not each wait for the level-2 cache. The
+// larger ones, with few multiples a block, take the whole segment at once.
+// Measured over 1..1e9 (count only): 159 ms with the whole segment for every
+// prime, 92 ms so; blocks of 16, 24 and 40 KiB and bounds of 1024 to 16384
+// did no better.
+constexpr std::uint32_t small_prime_below = 4096;
+constexpr std::uint32_t block_bytes = 32 * 1024;
+
+void cross_off_all(PrimeScan& scan, std::uint32_t size) {
+    std::size_t small = 0;
+    while (small < scan.crossing_count && scan.crossing[small].prime < small_prime_below) ++small;
+    for (std::uint32_t block = 0; block < size; block += block_bytes) {
+        const std::uint32_t part = std::min(block_bytes, size - block);
+        for (std::size_t i = 0; i < small; ++i) cross_off(scan.sieve + block, part, scan.crossing[i]);
+    }
+    for (std::size_t i = small; i < scan.crossing_count; ++i) cross_off(scan.sieve, size, scan.crossing[i]);
+}
+
 // Sieves the segment at scan.segment_first, bytes up to hi at the most.
 void sieve_segment(PrimeScan& scan) {
     const std::uint64_t last_byte = scan.hi / wheel_span;
@@ -58,7 +78,7 @@ void sieve_segment(PrimeScan& scan) {
         std::min<std::uint64_t>(segment_bytes, last_byte - scan.segment_first + 1));
     presieve(scan.sieve, size, scan.segment_first);
     restore_presieved_primes(scan, size);
-    for (std::size_t i = 0; i < scan.crossing_count; ++i) cross_off(scan.sieve, size, scan.crossing[i]);
+    cross_off_all(scan, size);
     // The range's ends within their bytes, and whole words for extraction.
     scan.sieve[0] &= in_range_bits(scan.segment_first, scan.lo, scan.hi);
     scan.sieve[size - 1] &= in_range_bits(scan.segment_first + size - 1, scan.lo, scan.hi);
