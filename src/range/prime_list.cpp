@@ -30,66 +30,85 @@ constexpr std::array<std::array<char, 4>, 1000> three_digits = [] {
     return table;
 }();
 
-// Writes the item of p from scratch.
-void set_item(PrimeList& list, Number p) {
-    char digits[10];
-    const auto length = static_cast<unsigned>(std::to_chars(digits, digits + 10, p).ptr - digits);
-    list.item_length = length + 1;
-    char* start = list.item + item_end - list.item_length;
-    start[0] = ' ';
-    std::memcpy(start + 1, digits, length);
-    list.last_low = p % 1000;
-}
+// The item being written, copied out of the PrimeList for the length of a
+// batch: the output's char stores could otherwise alias it and force a
+// reload at every prime. The digits live apart from the numbers, so that
+// these stay in registers.
+struct Item {
+    Number last;
+    unsigned low;     // last % 1000
+    unsigned length;  // " " and the digits
+    char* text;       // right-aligned at item_end; the last three digits stale
 
-// Adds the gap to the item's digits; they have three or more. The last three
-// are left to the table.
-void advance_item(PrimeList& list, unsigned gap) {
-    char* digits_end = list.item + item_end;
-    unsigned low = list.last_low + gap;
-    if (low >= 1000) {
+    Item(const PrimeList& list, char* copy) : last(list.last), low(list.last_low), length(list.item_length), text(copy) {
+        std::memcpy(text, list.item, sizeof list.item);
+    }
+
+    void store(PrimeList& list) const {
+        list.last = last;
+        list.last_low = low;
+        list.item_length = length;
+        std::memcpy(list.item, text, sizeof list.item);
+    }
+
+    // Writes the item of p from scratch.
+    void set(Number p) {
+        char digits[10];
+        const auto count = static_cast<unsigned>(std::to_chars(digits, digits + 10, p).ptr - digits);
+        length = count + 1;
+        char* start = text + item_end - length;
+        start[0] = ' ';
+        std::memcpy(start + 1, digits, count);
+        low = p % 1000;
+    }
+
+    // Adds the gap to the digits; they have three or more. The last three
+    // are left to the table.
+    void advance(unsigned gap) {
+        low += gap;
+        if (low < 1000) return;
         low -= 1000;
         // Carry into the digits above the last three.
-        char* at = digits_end - 4;
-        char* const first = digits_end - (list.item_length - 1);
+        char* at = text + item_end - 4;
+        char* const first = text + item_end - (length - 1);
         while (at >= first && *at == '9') *at-- = '0';
         if (at >= first) {
             ++*at;
         } else {
             *at = '1';
-            ++list.item_length;
+            ++length;
             at[-1] = ' ';
         }
     }
-    list.last_low = low;
-}
 
-void next_item(PrimeList& list, Number p) {
-    if (list.last >= 100 && p - list.last < 1000)
-        advance_item(list, p - list.last);
-    else
-        set_item(list, p);
-    list.last = p;
-}
+    void next(Number p) {
+        if (last >= 100 && p - last < 1000)
+            advance(p - last);
+        else
+            set(p);
+        last = p;
+    }
+};
 
 // Where one list's items go: its channel's room, refreshed once a line.
 struct Output {
-    PrimeList& list;
     Channel& channel;
+    const unsigned per_line;
+    unsigned on_line;
     std::size_t line_room;
     char* out;
 
-    explicit Output(PrimeList& l)
-        : list(l), channel(*l.channel), line_room(l.per_line * longest_item + 2 + copy_width),
-          out(channel_space(channel, line_room)) {}
+    explicit Output(const PrimeList& list)
+        : channel(*list.channel), per_line(list.per_line), on_line(list.on_line),
+          line_room(list.per_line * longest_item + 2 + copy_width), out(channel_space(channel, line_room)) {}
 
-    // The item `source` holds, then the line break that is due.
-    void put(const PrimeList& source) {
-        std::memcpy(out, source.item + item_end - source.item_length, copy_width);
-        if (source.last >= 100)
-            std::memcpy(out + source.item_length - 3, three_digits[source.last_low].data(), 4);
-        out += source.item_length;
-        if (++list.on_line == list.per_line) {
-            list.on_line = 0;
+    // The item, then the line break that is due.
+    void put(const Item& item) {
+        std::memcpy(out, item.text + item_end - item.length, copy_width);
+        if (item.last >= 100) std::memcpy(out + item.length - 3, three_digits[item.low].data(), 4);
+        out += item.length;
+        if (++on_line == per_line) {
+            on_line = 0;
             *out++ = '\r';
             *out++ = '\n';
             // The room for the next line is checked once, here.
@@ -98,7 +117,8 @@ struct Output {
         }
     }
 
-    void finish() {
+    void finish(PrimeList& list) {
+        list.on_line = on_line;
         channel_commit(channel, out);
         channel_pace(channel);
     }
@@ -107,21 +127,27 @@ struct Output {
 }  // namespace
 
 void write_prime_list(PrimeList& list, const Number* primes, std::size_t count) {
+    char text[sizeof list.item];
+    Item item(list, text);
     Output output(list);
     for (std::size_t i = 0; i < count; ++i) {
-        next_item(list, primes[i]);
-        output.put(list);
+        item.next(primes[i]);
+        output.put(item);
     }
-    output.finish();
+    item.store(list);
+    output.finish(list);
 }
 
 void write_prime_lists(PrimeList& first, PrimeList& second, const Number* primes, std::size_t count) {
+    char text[sizeof first.item];
+    Item item(first, text);
     Output one(first), two(second);
     for (std::size_t i = 0; i < count; ++i) {
-        next_item(first, primes[i]);
-        one.put(first);
-        two.put(first);
+        item.next(primes[i]);
+        one.put(item);
+        two.put(item);
     }
-    one.finish();
-    two.finish();
+    item.store(first);
+    one.finish(first);
+    two.finish(second);
 }
