@@ -96,6 +96,10 @@ void channel_write(Channel& channel, const char* bytes, std::size_t size) {
     }
 }
 
+void channel_write_raw(Channel& channel, const char* bytes, std::size_t size) {
+    append_raw(channel, bytes, size);
+}
+
 char* channel_space(Channel& channel, std::size_t size) {
     if (sizeof channel.buffer - channel.used < size) drain(channel);
     return channel.buffer + channel.used;

@@ -37,6 +37,9 @@ void attach_channel(Channel& channel, int fd);
 // Appends bytes, each LF written as CR LF.
 void channel_write(Channel& channel, const char* bytes, std::size_t size);
 
+// Appends bytes as they are, for text already in CR LF (the list writer's).
+void channel_write_raw(Channel& channel, const char* bytes, std::size_t size);
+
 // Room for at least `size` raw bytes (no LF translation; at most 64 KiB), for
 // the hot list writer; it fills them and then calls channel_commit with its end.
 char* channel_space(Channel& channel, std::size_t size);

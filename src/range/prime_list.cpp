@@ -4,7 +4,9 @@
 // prime's with the gap added to the last three of them, and a carry, now and
 // then, into the rest. The item kept between primes changes only on a carry:
 // its last three digits are written from a table straight into the output,
-// so that no wide read of the item follows a narrow write to it.
+// so that no wide read of the item follows a narrow write to it. The same
+// loop writes into a channel or into a plain buffer (the second thread's
+// share of the work).
 #include "range/prime_list.hpp"
 
 #include <array>
@@ -17,7 +19,7 @@ namespace {
 constexpr std::size_t longest_item = 11;
 constexpr std::size_t copy_width = 16;
 
-// Where an item's digits end in PrimeList::item.
+// Where an item's digits end in Item::text.
 constexpr unsigned item_end = 16;
 
 // The three digits of every number below 1000, with leading zeros, and a
@@ -30,25 +32,18 @@ constexpr std::array<std::array<char, 4>, 1000> three_digits = [] {
     return table;
 }();
 
-// The item being written, copied out of the PrimeList for the length of a
-// batch: the output's char stores could otherwise alias it and force a
-// reload at every prime. The digits live apart from the numbers, so that
-// these stay in registers.
+// The item being written, in locals for the length of a batch, so that the
+// output's char stores cannot force a reload at every prime. The digits live
+// apart from the numbers, so that these stay in registers.
 struct Item {
     Number last;
-    unsigned low;     // last % 1000
-    unsigned length;  // " " and the digits
-    char* text;       // right-aligned at item_end; the last three digits stale
+    unsigned low = 0;     // last % 1000
+    unsigned length = 0;  // " " and the digits
+    char* text;           // right-aligned at item_end; the last three digits stale
 
-    Item(const PrimeList& list, char* copy) : last(list.last), low(list.last_low), length(list.item_length), text(copy) {
-        std::memcpy(text, list.item, sizeof list.item);
-    }
-
-    void store(PrimeList& list) const {
-        list.last = last;
-        list.last_low = low;
-        list.item_length = length;
-        std::memcpy(list.item, text, sizeof list.item);
+    // Starts after `previous`, the prime written last (0: none).
+    Item(Number previous, char* storage) : last(previous), text(storage) {
+        if (previous >= 100) set(previous);
     }
 
     // Writes the item of p from scratch.
@@ -90,19 +85,15 @@ struct Item {
     }
 };
 
-// Where one list's items go: its channel's room, refreshed once a line.
+// Puts items and the line breaks that fall due into `out`; Refresh gets the
+// room for the next line after each break.
+template <typename Refresh>
 struct Output {
-    Channel& channel;
-    const unsigned per_line;
+    unsigned per_line;
     unsigned on_line;
-    std::size_t line_room;
     char* out;
+    Refresh refresh;
 
-    explicit Output(const PrimeList& list)
-        : channel(*list.channel), per_line(list.per_line), on_line(list.on_line),
-          line_room(list.per_line * longest_item + 2 + copy_width), out(channel_space(channel, line_room)) {}
-
-    // The item, then the line break that is due.
     void put(const Item& item) {
         std::memcpy(out, item.text + item_end - item.length, copy_width);
         if (item.last >= 100) std::memcpy(out + item.length - 3, three_digits[item.low].data(), 4);
@@ -111,43 +102,100 @@ struct Output {
             on_line = 0;
             *out++ = '\r';
             *out++ = '\n';
-            // The room for the next line is checked once, here.
-            channel_commit(channel, out);
-            out = channel_space(channel, line_room);
+            out = refresh(out);
         }
     }
+};
 
-    void finish(PrimeList& list) {
-        list.on_line = on_line;
-        channel_commit(channel, out);
-        channel_pace(channel);
+// A channel's room, checked once a line.
+struct ChannelRoom {
+    Channel* channel;
+    std::size_t line_room;
+
+    char* operator()(char* end) const {
+        channel_commit(*channel, end);
+        return channel_space(*channel, line_room);
     }
 };
+
+// A buffer with room for the whole batch.
+struct NoRefresh {
+    char* operator()(char* end) const { return end; }
+};
+
+Output<ChannelRoom> channel_output(const PrimeList& list) {
+    const ChannelRoom room{list.channel, list.per_line * longest_item + 2 + copy_width};
+    return {list.per_line, list.on_line, channel_space(*list.channel, room.line_room), room};
+}
+
+void finish(PrimeList& list, const Output<ChannelRoom>& output, Number last) {
+    list.on_line = output.on_line;
+    list.last = last;
+    channel_commit(*list.channel, output.out);
+    channel_pace(*list.channel);
+}
 
 }  // namespace
 
 void write_prime_list(PrimeList& list, const Number* primes, std::size_t count) {
-    char text[sizeof list.item];
-    Item item(list, text);
-    Output output(list);
+    char text[32];
+    Item item(list.last, text);
+    Output<ChannelRoom> output = channel_output(list);
     for (std::size_t i = 0; i < count; ++i) {
         item.next(primes[i]);
         output.put(item);
     }
-    item.store(list);
-    output.finish(list);
+    finish(list, output, item.last);
 }
 
 void write_prime_lists(PrimeList& first, PrimeList& second, const Number* primes, std::size_t count) {
-    char text[sizeof first.item];
-    Item item(first, text);
-    Output one(first), two(second);
+    char text[32];
+    Item item(first.last, text);
+    Output<ChannelRoom> one = channel_output(first), two = channel_output(second);
     for (std::size_t i = 0; i < count; ++i) {
         item.next(primes[i]);
         one.put(item);
         two.put(item);
     }
-    item.store(first);
-    one.finish(first);
-    two.finish(second);
+    finish(first, one, item.last);
+    finish(second, two, item.last);
+}
+
+char* format_prime_list(char* out, const PrimeList& at, const Number* primes, std::size_t count) {
+    char text[32];
+    Item item(at.last, text);
+    Output<NoRefresh> output{at.per_line, at.on_line, out, {}};
+    for (std::size_t i = 0; i < count; ++i) {
+        item.next(primes[i]);
+        output.put(item);
+    }
+    return output.out;
+}
+
+void format_prime_lists(char*& first_out, char*& second_out, const PrimeList& first_at,
+                        const PrimeList& second_at, const Number* primes, std::size_t count) {
+    char text[32];
+    Item item(first_at.last, text);
+    Output<NoRefresh> one{first_at.per_line, first_at.on_line, first_out, {}};
+    Output<NoRefresh> two{second_at.per_line, second_at.on_line, second_out, {}};
+    for (std::size_t i = 0; i < count; ++i) {
+        item.next(primes[i]);
+        one.put(item);
+        two.put(item);
+    }
+    first_out = one.out;
+    second_out = two.out;
+}
+
+std::size_t prime_list_room(std::size_t count) {
+    // Every item may close a line (one a line), and the last item's copy
+    // reaches copy_width bytes past its start.
+    return count * (longest_item + 2) + copy_width;
+}
+
+void write_formatted_list(PrimeList& list, const char* text, std::size_t size, std::size_t count, Number last) {
+    channel_write_raw(*list.channel, text, size);
+    list.on_line = static_cast<unsigned>((list.on_line + count) % list.per_line);
+    list.last = last;
+    channel_pace(*list.channel);
 }

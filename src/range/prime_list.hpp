@@ -11,13 +11,7 @@ struct PrimeList {
     Channel* channel;
     unsigned per_line;
     unsigned on_line = 0;  // items written since the last line break
-    // The last item written, " " and its decimal digits, right-aligned; all
-    // but its last three digits are kept current, and those are last_low.
-    // The next prime's digits come from adding the gap.
-    Number last = 0;
-    unsigned last_low = 0;  // last % 1000
-    unsigned item_length = 0;
-    char item[32] = {};
+    Number last = 0;       // the last prime written; 0 before the first
 };
 
 // Writes the primes, given in increasing order and each following the last
@@ -25,5 +19,21 @@ struct PrimeList {
 void write_prime_list(PrimeList& list, const Number* primes, std::size_t count);
 
 // The same primes into two lists at once, each with its own line length:
-// every prime's digits are made once, from `first`'s item.
+// every prime's digits are made once.
 void write_prime_lists(PrimeList& first, PrimeList& second, const Number* primes, std::size_t count);
+
+// The text write_prime_list would write for the list as `at` stands, put in
+// `out` instead (which has prime_list_room(count) bytes); returns its end.
+// Nothing is written to the channel and `at` does not change.
+char* format_prime_list(char* out, const PrimeList& at, const Number* primes, std::size_t count);
+
+// The same for two lists at once, as write_prime_lists.
+void format_prime_lists(char*& first_out, char*& second_out, const PrimeList& first_at,
+                        const PrimeList& second_at, const Number* primes, std::size_t count);
+
+// The bytes format_prime_list may touch for `count` primes.
+std::size_t prime_list_room(std::size_t count);
+
+// Writes text made by format_prime_list, for `count` primes ending in
+// `last`, and brings the list to where it then stands.
+void write_formatted_list(PrimeList& list, const char* text, std::size_t size, std::size_t count, Number last);

@@ -1,7 +1,13 @@
-// The primes of a range handed over in batches, the sieve on a second
-// thread. A ring of batches between the two: the sieve fills one while the
-// caller takes another, each side waiting only when the ring is full or
-// empty; a batch of none ends the range. Memory stays 32 batches.
+// The primes of a range written to the lists, the sieve on a second thread.
+//
+// A ring of batches lies between the two threads: the sieve fills one while
+// the caller writes another, each side waiting only when the ring is full or
+// empty; a batch of none ends the range. When the caller is a quarter of the
+// ring behind (by default), the sieve thread formats the batch it has just sieved into a
+// ring of text, and the caller only copies that text into its channels: the
+// lists' text of a batch depends on nothing but its primes, the prime before
+// them and where the lines stand, all known when it is sieved. Memory stays
+// 32 batches of numbers and 1 MiB of text.
 #include "range/prime_pipeline.hpp"
 
 #include <atomic>
@@ -13,54 +19,140 @@ namespace {
 
 constexpr std::size_t batch_size = 8192;
 constexpr unsigned ring_size = 32;  // 1 MiB: room for the writer's pauses in write()
+constexpr std::size_t text_ring_size = std::size_t{1} << 20;
+
+struct Slot {
+    Number primes[batch_size];
+    std::size_t count;
+    bool formatted;             // the text below is the batch's
+    std::size_t text_at;        // where it starts in the text ring
+    std::size_t text_size[2];   // for each list
+    std::uint64_t text_end;     // text written when it was done
+};
 
 struct Ring {
-    Number primes[ring_size][batch_size];
-    std::size_t counts[ring_size];
+    Slot slots[ring_size];
     std::atomic<unsigned> filled{0}, taken{0};  // batches so far, each side
+    char text[text_ring_size];
+    std::atomic<std::uint64_t> text_freed{0};   // text the caller is done with
 };
 
 // The sieve's state and the ring are far larger than a small stack.
 PrimeScan scan;
 Ring ring;
 
+// What the sieve thread knows of the lists.
+struct Ahead {
+    PrimeList first, second;  // where each list will stand before the next batch
+    bool two;
+    std::uint64_t text_written;
+    unsigned help_when_behind;
+};
+Ahead ahead;
+
 void wait_until(const std::atomic<unsigned>& value, unsigned at_least) {
     while (value.load(std::memory_order_acquire) < at_least) yield_processor();
+}
+
+void move_on(PrimeList& list, const Slot& slot) {
+    list.on_line = static_cast<unsigned>((list.on_line + slot.count) % list.per_line);
+    list.last = slot.primes[slot.count - 1];
+}
+
+// Formats the slot's batch into the text ring when there is room there;
+// false when there is none. The text of a batch is never split at the
+// ring's end: it starts again from the ring's start.
+bool format_ahead(Slot& slot) {
+    const std::size_t room = prime_list_room(slot.count) * (ahead.two ? 2 : 1);
+    std::uint64_t at = ahead.text_written;
+    if (text_ring_size - at % text_ring_size < room) at += text_ring_size - at % text_ring_size;
+    if (at + room - ring.text_freed.load(std::memory_order_acquire) > text_ring_size) return false;
+    char* const start = ring.text + at % text_ring_size;
+    char* end = start;
+    if (ahead.two) {
+        char* const second_start = start + prime_list_room(slot.count);
+        char* second_end = second_start;
+        format_prime_lists(end, second_end, ahead.first, ahead.second, slot.primes, slot.count);
+        slot.text_size[0] = static_cast<std::size_t>(end - start);
+        slot.text_size[1] = static_cast<std::size_t>(second_end - second_start);
+        end = second_end;
+    } else {
+        end = format_prime_list(start, ahead.first, slot.primes, slot.count);
+        slot.text_size[0] = static_cast<std::size_t>(end - start);
+    }
+    slot.text_at = at % text_ring_size;
+    ahead.text_written = at + static_cast<std::uint64_t>(end - start);
+    slot.text_end = ahead.text_written;
+    return true;
 }
 
 void sieve_into_ring(void*) {
     for (unsigned n = 0;; ++n) {
         wait_until(ring.taken, n < ring_size ? 0 : n - ring_size + 1);
-        const unsigned slot = n % ring_size;
-        ring.counts[slot] = prime_scan_next(scan, ring.primes[slot], batch_size);
+        Slot& slot = ring.slots[n % ring_size];
+        slot.count = prime_scan_next(scan, slot.primes, batch_size);
+        slot.formatted = false;
+        if (slot.count != 0) {
+            const unsigned behind = n - ring.taken.load(std::memory_order_acquire);
+            if (behind >= ahead.help_when_behind) slot.formatted = format_ahead(slot);
+            move_on(ahead.first, slot);
+            if (ahead.two) move_on(ahead.second, slot);
+        }
         ring.filled.store(n + 1, std::memory_order_release);
-        if (ring.counts[slot] == 0) return;
+        if (slot.count == 0) return;
     }
 }
 
-void scan_here(PrimeBatchTaker take, void* context) {
+void write_batch(PrimeList& first, PrimeList* second, const Number* primes, std::size_t count) {
+    if (second != nullptr)
+        write_prime_lists(first, *second, primes, count);
+    else
+        write_prime_list(first, primes, count);
+}
+
+void write_formatted(PrimeList& first, PrimeList* second, const Slot& slot) {
+    const char* text = ring.text + slot.text_at;
+    const Number last = slot.primes[slot.count - 1];
+    write_formatted_list(first, text, slot.text_size[0], slot.count, last);
+    if (second != nullptr)
+        write_formatted_list(*second, text + prime_list_room(slot.count), slot.text_size[1], slot.count, last);
+    ring.text_freed.store(slot.text_end, std::memory_order_release);
+}
+
+std::uint32_t list_here(PrimeList& first, PrimeList* second) {
     static Number batch[batch_size];
-    while (const std::size_t found = prime_scan_next(scan, batch, batch_size)) take(context, batch, found);
+    std::uint32_t count = 0;
+    while (const std::size_t found = prime_scan_next(scan, batch, batch_size)) {
+        write_batch(first, second, batch, found);
+        count += static_cast<std::uint32_t>(found);
+    }
+    return count;
 }
 
 }  // namespace
 
-void scan_primes(Number lo, Number hi, PrimeBatchTaker take, void* context, Number shortest_parallel) {
+std::uint32_t list_primes(Number lo, Number hi, PrimeList& first, PrimeList* second, Number shortest_parallel,
+                          unsigned help_when_behind) {
     prime_scan_start(scan, lo, hi);
     ring.filled.store(0);
     ring.taken.store(0);
+    ring.text_freed.store(0);
+    ahead = {first, second != nullptr ? *second : PrimeList{}, second != nullptr, 0, help_when_behind};
     Worker worker;
-    if (hi - lo < shortest_parallel || !start_worker(worker, sieve_into_ring, nullptr)) {
-        scan_here(take, context);
-        return;
-    }
+    if (hi - lo < shortest_parallel || !start_worker(worker, sieve_into_ring, nullptr))
+        return list_here(first, second);
+    std::uint32_t count = 0;
     for (unsigned n = 0;; ++n) {
         wait_until(ring.filled, n + 1);
-        const unsigned slot = n % ring_size;
-        const std::size_t found = ring.counts[slot];
-        if (found != 0) take(context, ring.primes[slot], found);
+        const Slot& slot = ring.slots[n % ring_size];
+        if (slot.count == 0) break;
+        if (slot.formatted)
+            write_formatted(first, second, slot);
+        else
+            write_batch(first, second, slot.primes, slot.count);
+        count += static_cast<std::uint32_t>(slot.count);
         ring.taken.store(n + 1, std::memory_order_release);
-        if (found == 0) break;
     }
     join_worker(worker);
+    return count;
 }

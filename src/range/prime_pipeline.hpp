@@ -1,17 +1,19 @@
-// The primes of a range handed over in batches, in increasing order, with
-// the sieve on a second thread while the caller writes the batch before:
-// the sieve and the list writer take about the same time, and on two cores
-// they then overlap. The bytes written do not change, only when.
+// The primes of a range written to the run's lists, with the sieve on a
+// second thread: the sieve and the list writer take about the same time, and
+// on two cores they then overlap. When the writer falls behind, the second
+// thread also formats some batches of the list itself, to balance the two.
+// The bytes written do not change, only when and by which thread.
 #pragma once
 
-#include <cstddef>
+#include <cstdint>
 
 #include "number/number.hpp"
+#include "range/prime_list.hpp"
 
-using PrimeBatchTaker = void (*)(void* context, const Number* primes, std::size_t count);
-
-// Calls `take` with every batch of the primes of [lo, hi], in order, on the
-// calling thread. Ranges shorter than `shortest_parallel` numbers, or a
-// platform without a second thread, sieve on the calling thread.
-void scan_primes(Number lo, Number hi, PrimeBatchTaker take, void* context,
-                 Number shortest_parallel = Number{1} << 24);
+// Writes the primes of [lo, hi] to `first`, and to `second` as well when it
+// is given (the two lists of mode 2, digits made once); returns their count.
+// Ranges shorter than `shortest_parallel` numbers, or a platform without a
+// second thread, take one thread. The second thread formats a batch when
+// the writer is `help_when_behind` batches behind it (0: every batch it can).
+std::uint32_t list_primes(Number lo, Number hi, PrimeList& first, PrimeList* second,
+                          Number shortest_parallel = Number{1} << 24, unsigned help_when_behind = 8);

@@ -29,30 +29,13 @@ void write_preamble(const RangeMode& m, Number lo, Number hi) {
     say(*m.screen_preamble, lo, hi);
 }
 
-// The lists a run writes, and the primes written so far.
-struct Lists {
-    PrimeList screen, file;
-    std::uint32_t count = 0;
-};
-
-void write_lists(void* context, const Number* primes, std::size_t found) {
-    Lists& lists = *static_cast<Lists*>(context);
-    if (lists.screen.per_line != 0 && lists.file.per_line != 0)
-        write_prime_lists(lists.file, lists.screen, primes, found);
-    else if (lists.screen.per_line != 0)
-        write_prime_list(lists.screen, primes, found);
-    else
-        write_prime_list(lists.file, primes, found);
-    lists.count += static_cast<std::uint32_t>(found);
-}
-
 // Lists the primes of [lo, hi] where the mode says; returns their count.
 std::uint32_t scan_range(const RangeMode& m, Number lo, Number hi) {
     // Nothing to list: the count comes from prime counting, not the sieve.
     if (m.screen_line_primes == 0 && m.file_line_primes == 0) return count_primes(lo, hi);
-    Lists lists{{&screen_channel(), m.screen_line_primes}, {&result_file, m.file_line_primes}};
-    scan_primes(lo, hi, write_lists, &lists);
-    return lists.count;
+    PrimeList screen{&screen_channel(), m.screen_line_primes}, file{&result_file, m.file_line_primes};
+    if (m.screen_line_primes != 0 && m.file_line_primes != 0) return list_primes(lo, hi, file, &screen);
+    return list_primes(lo, hi, m.screen_line_primes != 0 ? screen : file, nullptr);
 }
 
 }  // namespace

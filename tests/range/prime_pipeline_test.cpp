@@ -1,34 +1,66 @@
-// The primes handed over by the two-thread scan: the same numbers in the
-// same order as a plain sieve, through the ring's wrap-around many times,
-// for an empty range and for ranges of one batch or less.
+// The lists written by the two-thread scan: the same bytes as the plain
+// sieve's primes listed one by one, whichever thread formats a batch, through
+// the rings' wrap-around many times, for an empty range and for ranges of
+// one batch or less.
 #include <gtest/gtest.h>
 
+#include <cstdio>
+#include <string>
 #include <vector>
 
 #include "range/prime_pipeline.hpp"
+#include "support/console_capture.hpp"
 #include "support/reference_primes.hpp"
 
 namespace {
 
-void collect(void* context, const Number* primes, std::size_t count) {
-    auto& all = *static_cast<std::vector<Number>*>(context);
-    all.insert(all.end(), primes, primes + count);
-}
+struct Written {
+    std::string file, screen;
+    std::uint32_t count;
+};
 
-std::vector<Number> scanned(Number lo, Number hi, Number shortest_parallel) {
-    std::vector<Number> all;
-    scan_primes(lo, hi, collect, &all, shortest_parallel);
-    return all;
+// Mode 4's list alone (ten a line) or mode 2's pair (ten and six a line).
+Written listed_by_pipeline(Number lo, Number hi, bool two, Number shortest_parallel, unsigned help_when_behind) {
+    static Channel file_channel, screen_channel;
+    std::FILE* file_stream = std::tmpfile();
+    std::FILE* screen_stream = std::tmpfile();
+    attach_channel(file_channel, fileno(file_stream));
+    attach_channel(screen_channel, fileno(screen_stream));
+    PrimeList file{&file_channel, 10}, screen{&screen_channel, 6};
+    Written written;
+    written.count = list_primes(lo, hi, file, two ? &screen : nullptr, shortest_parallel, help_when_behind);
+    channel_flush(file_channel);
+    channel_flush(screen_channel);
+    written.file = read_stream(file_stream);
+    written.screen = read_stream(screen_stream);
+    std::fclose(file_stream);
+    std::fclose(screen_stream);
+    return written;
 }
 
 }  // namespace
 
-TEST(PrimePipeline, TwoThreadsHandOverEveryPrimeInOrder) {
+TEST(PrimePipeline, EveryWayOfSplittingTheWorkWritesTheSameBytes) {
     const std::pair<Number, Number> ranges[] = {
         {24, 28}, {2, 3}, {1, 100}, {1, 3000000}, {1999000000, 2000000000}, {4294000000u, 4294967295u}};
+    struct Split {
+        const char* name;
+        Number shortest_parallel;
+        unsigned help_when_behind;
+    };
+    const Split splits[] = {{"one thread", 4294967295u, 8}, {"two threads", 0, 8},
+                            {"the sieve thread formatting all it can", 0, 0}};
     for (const auto& [lo, hi] : ranges) {
-        const std::vector<Number> expected = primes_by_plain_sieve(lo, hi);
-        EXPECT_EQ(scanned(lo, hi, 0), expected) << lo << ".." << hi << " on two threads";
-        EXPECT_EQ(scanned(lo, hi, 4294967295u), expected) << lo << ".." << hi << " on one";
+        const std::vector<Number> primes = primes_by_plain_sieve(lo, hi);
+        const std::string ten = listed(primes, 10), six = listed(primes, 6);
+        for (const Split& split : splits) {
+            const Written one = listed_by_pipeline(lo, hi, false, split.shortest_parallel, split.help_when_behind);
+            EXPECT_EQ(one.count, primes.size()) << lo << ".." << hi << ", " << split.name;
+            EXPECT_EQ(one.file, ten) << lo << ".." << hi << ", one list, " << split.name;
+            EXPECT_EQ(one.screen, "");
+            const Written both = listed_by_pipeline(lo, hi, true, split.shortest_parallel, split.help_when_behind);
+            EXPECT_EQ(both.file, ten) << lo << ".." << hi << ", two lists, " << split.name;
+            EXPECT_EQ(both.screen, six) << lo << ".." << hi << ", two lists, " << split.name;
+        }
     }
 }
