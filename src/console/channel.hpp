@@ -9,7 +9,7 @@
 
 // Buffers hand the system large blocks that end on 4 KiB boundaries of the
 // file, which a file system writes fastest; the tail waits for the next one.
-inline constexpr std::size_t channel_buffer_size = std::size_t{1} << 20;
+inline constexpr std::size_t channel_buffer_size = std::size_t{1} << 18;
 inline constexpr std::size_t channel_block = 4096;
 
 struct Channel {

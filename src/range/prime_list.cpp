@@ -187,10 +187,10 @@ void format_prime_lists(char*& first_out, char*& second_out, const PrimeList& fi
     second_out = two.out;
 }
 
-std::size_t prime_list_room(std::size_t count) {
-    // Every item may close a line (one a line), and the last item's copy
-    // reaches copy_width bytes past its start.
-    return count * (longest_item + 2) + copy_width;
+std::size_t prime_list_room(std::size_t count, unsigned per_line) {
+    // The line breaks, and the last item's copy, which reaches copy_width
+    // bytes past its start.
+    return count * longest_item + 2 * (count / per_line + 1) + copy_width;
 }
 
 void write_formatted_list(PrimeList& list, const char* text, std::size_t size, std::size_t count, Number last) {

@@ -23,7 +23,7 @@ void write_prime_list(PrimeList& list, const Number* primes, std::size_t count);
 void write_prime_lists(PrimeList& first, PrimeList& second, const Number* primes, std::size_t count);
 
 // The text write_prime_list would write for the list as `at` stands, put in
-// `out` instead (which has prime_list_room(count) bytes); returns its end.
+// `out` instead (which has prime_list_room(count, at.per_line) bytes); returns its end.
 // Nothing is written to the channel and `at` does not change.
 char* format_prime_list(char* out, const PrimeList& at, const Number* primes, std::size_t count);
 
@@ -32,7 +32,7 @@ void format_prime_lists(char*& first_out, char*& second_out, const PrimeList& fi
                         const PrimeList& second_at, const Number* primes, std::size_t count);
 
 // The bytes format_prime_list may touch for `count` primes.
-std::size_t prime_list_room(std::size_t count);
+std::size_t prime_list_room(std::size_t count, unsigned per_line);
 
 // Writes text made by format_prime_list, for `count` primes ending in
 // `last`, and brings the list to where it then stands.

@@ -2,12 +2,12 @@
 //
 // A ring of batches lies between the two threads: the sieve fills one while
 // the caller writes another, each side waiting only when the ring is full or
-// empty; a batch of none ends the range. When the caller is a quarter of the
-// ring behind (by default), the sieve thread formats the batch it has just sieved into a
-// ring of text, and the caller only copies that text into its channels: the
-// lists' text of a batch depends on nothing but its primes, the prime before
-// them and where the lines stand, all known when it is sieved. Memory stays
-// 32 batches of numbers and 1 MiB of text.
+// empty; a batch of none ends the range. When the caller falls behind, the
+// sieve thread formats the batch it has just sieved into a ring of text, and
+// the caller only copies that text into its channels: the lists' text of a
+// batch depends on nothing but its primes, the prime before them and where
+// the lines stand, all known when it is sieved. Memory stays
+// 32 batches of numbers and 2 MiB of text.
 #include "range/prime_pipeline.hpp"
 
 #include <atomic>
@@ -19,13 +19,14 @@ namespace {
 
 constexpr std::size_t batch_size = 8192;
 constexpr unsigned ring_size = 32;  // 1 MiB: room for the writer's pauses in write()
-constexpr std::size_t text_ring_size = std::size_t{1} << 20;
+constexpr std::size_t text_ring_size = std::size_t{2} << 20;
 
 struct Slot {
     Number primes[batch_size];
     std::size_t count;
     bool formatted;             // the text below is the batch's
     std::size_t text_at;        // where it starts in the text ring
+    std::size_t second_at;      // the second list's text, from text_at
     std::size_t text_size[2];   // for each list
     std::uint64_t text_end;     // text written when it was done
 };
@@ -59,22 +60,25 @@ void move_on(PrimeList& list, const Slot& slot) {
     list.last = slot.primes[slot.count - 1];
 }
 
-// Formats the slot's batch into the text ring when there is room there;
-// false when there is none. The text of a batch is never split at the
-// ring's end: it starts again from the ring's start.
-bool format_ahead(Slot& slot) {
-    const std::size_t room = prime_list_room(slot.count) * (ahead.two ? 2 : 1);
+// Formats the slot's batch into the text ring, waiting for the caller to
+// free room there (it frees all before it waits for this batch). The text
+// of a batch is never split at the ring's end: it starts again from the
+// ring's start.
+void format_ahead(Slot& slot) {
+    const std::size_t first_room = prime_list_room(slot.count, ahead.first.per_line);
+    const std::size_t room = first_room + (ahead.two ? prime_list_room(slot.count, ahead.second.per_line) : 0);
     std::uint64_t at = ahead.text_written;
     if (text_ring_size - at % text_ring_size < room) at += text_ring_size - at % text_ring_size;
-    if (at + room - ring.text_freed.load(std::memory_order_acquire) > text_ring_size) return false;
+    while (at + room - ring.text_freed.load(std::memory_order_acquire) > text_ring_size) yield_processor();
     char* const start = ring.text + at % text_ring_size;
     char* end = start;
     if (ahead.two) {
-        char* const second_start = start + prime_list_room(slot.count);
+        char* const second_start = start + first_room;
         char* second_end = second_start;
         format_prime_lists(end, second_end, ahead.first, ahead.second, slot.primes, slot.count);
         slot.text_size[0] = static_cast<std::size_t>(end - start);
         slot.text_size[1] = static_cast<std::size_t>(second_end - second_start);
+        slot.second_at = first_room;
         end = second_end;
     } else {
         end = format_prime_list(start, ahead.first, slot.primes, slot.count);
@@ -83,7 +87,6 @@ bool format_ahead(Slot& slot) {
     slot.text_at = at % text_ring_size;
     ahead.text_written = at + static_cast<std::uint64_t>(end - start);
     slot.text_end = ahead.text_written;
-    return true;
 }
 
 void sieve_into_ring(void*) {
@@ -94,7 +97,8 @@ void sieve_into_ring(void*) {
         slot.formatted = false;
         if (slot.count != 0) {
             const unsigned behind = n - ring.taken.load(std::memory_order_acquire);
-            if (behind >= ahead.help_when_behind) slot.formatted = format_ahead(slot);
+            slot.formatted = behind >= ahead.help_when_behind;
+            if (slot.formatted) format_ahead(slot);
             move_on(ahead.first, slot);
             if (ahead.two) move_on(ahead.second, slot);
         }
@@ -115,7 +119,7 @@ void write_formatted(PrimeList& first, PrimeList* second, const Slot& slot) {
     const Number last = slot.primes[slot.count - 1];
     write_formatted_list(first, text, slot.text_size[0], slot.count, last);
     if (second != nullptr)
-        write_formatted_list(*second, text + prime_list_room(slot.count), slot.text_size[1], slot.count, last);
+        write_formatted_list(*second, text + slot.second_at, slot.text_size[1], slot.count, last);
     ring.text_freed.store(slot.text_end, std::memory_order_release);
 }
 
@@ -137,6 +141,7 @@ std::uint32_t list_primes(Number lo, Number hi, PrimeList& first, PrimeList* sec
     ring.filled.store(0);
     ring.taken.store(0);
     ring.text_freed.store(0);
+    if (help_when_behind == help_by_default) help_when_behind = second != nullptr ? 4 : 16;
     ahead = {first, second != nullptr ? *second : PrimeList{}, second != nullptr, 0, help_when_behind};
     Worker worker;
     if (hi - lo < shortest_parallel || !start_worker(worker, sieve_into_ring, nullptr))
