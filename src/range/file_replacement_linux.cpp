@@ -12,6 +12,7 @@
 #include <sys/wait.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -133,6 +134,18 @@ void in_background(int fd, void (*work)(int)) {
     }
 }
 
+// Closes every descriptor but two.
+void keep_only(int one, int other) {
+    const unsigned a = static_cast<unsigned>(std::min(one, other)), b = static_cast<unsigned>(std::max(one, other));
+    const auto close_between = [](unsigned first, unsigned last) {
+        return first > last || close_range(first, last, 0) == 0;
+    };
+    if (close_between(0, a - 1) && close_between(a + 1, b - 1) && close_between(b + 1, ~0u)) return;
+    const long open_max = sysconf(_SC_OPEN_MAX);
+    for (int d = 0; d < (open_max > 0 && open_max < 65536 ? open_max : 65536); ++d)
+        if (d != one && d != other) close(d);
+}
+
 // Hands the file to a process of its own, which closes it after this one
 // has, and ends; false when no such process could be made. A grandchild
 // does it, adopted by init at once, so that nothing waits for it and no
@@ -143,7 +156,10 @@ bool close_in_other_process(int fd) {
     if (pipe2(gate, O_CLOEXEC) != 0) return false;
     const pid_t child = fork();
     if (child == 0) {
-        close(gate[1]);
+        // Of the descriptors, the helper keeps the file and its end of the
+        // pipe: holding standard output, say, would keep a reader at the
+        // other end of a pipe waiting for it.
+        keep_only(fd, gate[0]);
         const pid_t grandchild = fork();
         if (grandchild == 0) {
             char byte;
