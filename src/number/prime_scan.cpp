@@ -90,7 +90,11 @@ void sieve_segment(PrimeScan& scan) {
 
 }  // namespace
 
-bool prime_scan_next_word(PrimeScan& scan) {
+namespace {
+
+// A segment with words left to give out, sieved if need be; false when the
+// range is done.
+bool words_left(PrimeScan& scan) {
     if (scan.segment_ready && scan.word == scan.used_words) {
         scan.segment_first += segment_bytes;
         scan.segment_ready = false;
@@ -99,8 +103,34 @@ bool prime_scan_next_word(PrimeScan& scan) {
         if (wheel_span * scan.segment_first > scan.hi) return false;
         sieve_segment(scan);
     }
+    return true;
+}
+
+}  // namespace
+
+bool prime_scan_next_word(PrimeScan& scan) {
+    if (!words_left(scan)) return false;
     std::memcpy(&scan.bits, scan.sieve + 8 * scan.word++, 8);
     return true;
+}
+
+std::size_t prime_scan_next_bytes(PrimeScan& scan, std::uint8_t* out, std::size_t capacity,
+                                  std::uint64_t& first_byte) {
+    if (!words_left(scan)) return 0;
+    const std::size_t words = std::min(capacity / 8, scan.used_words - scan.word);
+    first_byte = scan.segment_first + 8 * scan.word;
+    std::memcpy(out, scan.sieve + 8 * scan.word, 8 * words);
+    scan.word += words;
+    return 8 * words;
+}
+
+std::size_t prime_scan_small_primes(PrimeScan& scan, Number* out) {
+    std::size_t found = 0;
+    for (; scan.small_next < 3; ++scan.small_next) {
+        const Number p = primes_below_wheel[scan.small_next];
+        if (p >= scan.lo && p <= scan.hi) out[found++] = p;
+    }
+    return found;
 }
 
 void prime_scan_start(PrimeScan& scan, Number lo, Number hi) {

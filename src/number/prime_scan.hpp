@@ -43,6 +43,18 @@ std::size_t prime_scan_next(PrimeScan& scan, Number* out, std::size_t capacity);
 // in it.
 bool prime_scan_next_word(PrimeScan& scan);
 
+// The sieve's wheel bytes themselves, for a reader that goes through the
+// bits: up to `capacity` (a multiple of 8) consecutive bytes of the range,
+// never across segments, with the index of the first in `first_byte`;
+// 0 when the range is done. The bytes at either end of the range hold only
+// its numbers' bits. 2, 3 and 5 come from prime_scan_small_primes.
+std::size_t prime_scan_next_bytes(PrimeScan& scan, std::uint8_t* out, std::size_t capacity,
+                                  std::uint64_t& first_byte);
+
+// Puts 2, 3 and 5, those of them in the range and not given out yet, in
+// `out` (room for three); returns how many.
+std::size_t prime_scan_small_primes(PrimeScan& scan, Number* out);
+
 // How many primes lie in [lo, hi], by sieving.
 std::uint32_t sieve_count_primes(Number lo, Number hi);
 

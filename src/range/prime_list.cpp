@@ -1,17 +1,23 @@
 // The list of primes as a run writes it: " p" items, a line break after
-// every per_line-th prime. The hot path of the listing modes: consecutive
-// primes differ by less than 1000, so a prime's digits are the previous
-// prime's with the gap added to the last three of them, and a carry, now and
-// then, into the rest. The item kept between primes changes only on a carry:
-// its last three digits are written from a table straight into the output,
-// so that no wide read of the item follows a narrow write to it. The same
-// loop writes into a channel or into a plain buffer (the second thread's
-// share of the work).
+// every per_line-th prime. The hot path of the listing modes, which goes
+// through the sieve's bits a 64-bit word (240 numbers) at a time, without
+// turning them into numbers first: a prime of the word is its base plus the
+// offset of its bit (below 240), so that all its digits but the last three
+// are those of the base's thousand or of the next one. Both are kept as
+// items, made afresh when the base passes into another thousand (every four
+// words or so); the last three digits come from a table. The same loop
+// writes into a channel or into a plain buffer (the second thread's share of
+// the work).
 #include "range/prime_list.hpp"
 
 #include <array>
+#include <bit>
 #include <charconv>
 #include <cstring>
+#include <tuple>
+
+#include "number/bit_count.hpp"
+#include "number/wheel.hpp"
 
 namespace {
 
@@ -19,71 +25,77 @@ namespace {
 constexpr std::size_t longest_item = 11;
 constexpr std::size_t copy_width = 16;
 
-// Where an item's digits end in Item::text.
+// Where the digits end in Thousands::text.
 constexpr unsigned item_end = 16;
 
-// The three digits of every number below 1000, with leading zeros, and a
-// fourth byte so that one 4-byte store writes them.
-constexpr std::array<std::array<char, 4>, 1000> three_digits = [] {
-    std::array<std::array<char, 4>, 1000> table{};
-    for (unsigned n = 0; n < 1000; ++n)
-        table[n] = {static_cast<char>('0' + n / 100), static_cast<char>('0' + n / 10 % 10),
+// The last three digits of every number below 1240 (a thousand and a
+// word's span past it), with leading zeros, and a fourth byte so that one
+// 4-byte store writes them.
+constexpr std::array<std::array<char, 4>, 1240> three_digits = [] {
+    std::array<std::array<char, 4>, 1240> table{};
+    for (unsigned n = 0; n < 1240; ++n)
+        table[n] = {static_cast<char>('0' + n / 100 % 10), static_cast<char>('0' + n / 10 % 10),
                     static_cast<char>('0' + n % 10), 0};
     return table;
 }();
 
-// The item being written, in locals for the length of a batch, so that the
-// output's char stores cannot force a reload at every prime. The digits live
-// apart from the numbers, so that these stay in registers.
-struct Item {
-    Number last;
-    unsigned low = 0;     // last % 1000
-    unsigned length = 0;  // " " and the digits
-    char* text;           // right-aligned at item_end; the last three digits stale
+// Words whose base is below this are made number by number, from scratch.
+constexpr std::uint64_t first_word_base = 1000;
 
-    // Starts after `previous`, the prime written last (0: none).
-    Item(Number previous, char* storage) : last(previous), text(storage) {
-        if (previous >= 100) set(previous);
-    }
+// The items of two consecutive thousands: " " and the digits of 1000t and
+// of 1000(t + 1), right-aligned at item_end; their last three digits are
+// "000" and stand for the table's.
+struct Thousands {
+    std::uint64_t thousand = 0;  // t; 0: none made yet (0 is never one)
+    unsigned length[2] = {};
+    const char* start[2] = {};   // where each item starts in text
+    char text[2][32];
 
-    // Writes the item of p from scratch.
-    void set(Number p) {
-        char digits[10];
-        const auto count = static_cast<unsigned>(std::to_chars(digits, digits + 10, p).ptr - digits);
-        length = count + 1;
-        char* start = text + item_end - length;
-        start[0] = ' ';
-        std::memcpy(start + 1, digits, count);
-        low = p % 1000;
-    }
-
-    // Adds the gap to the digits; they have three or more. The last three
-    // are left to the table.
-    void advance(unsigned gap) {
-        low += gap;
-        if (low < 1000) return;
-        low -= 1000;
-        // Carry into the digits above the last three.
-        char* at = text + item_end - 4;
-        char* const first = text + item_end - (length - 1);
-        while (at >= first && *at == '9') *at-- = '0';
-        if (at >= first) {
-            ++*at;
+    // Moves to thousand t: from the thousand before, the next one's item
+    // becomes the first and the thousand after it is counted up from it.
+    void move_to(std::uint64_t t) {
+        if (t == thousand + 1 && thousand != 0) {
+            std::memcpy(text[0], text[1], sizeof text[0]);
+            length[0] = length[1];
+            start[0] = text[0] + (item_end - length[0]);
+            count_up_second();
         } else {
+            make(0, t);
+            make(1, t + 1);
+        }
+        thousand = t;
+    }
+
+    void make(unsigned k, std::uint64_t t) {
+        char digits[12];
+        const auto count = static_cast<unsigned>(std::to_chars(digits, digits + 12, t * 1000).ptr - digits);
+        length[k] = count + 1;
+        char* const at = text[k] + item_end - length[k];
+        at[0] = ' ';
+        std::memcpy(at + 1, digits, count);
+        start[k] = at;
+    }
+
+    // Adds 1 to the second item's thousands, which it takes from the first.
+    void count_up_second() {
+        char* at = text[1] + item_end - 4;
+        while (*at == '9') *at-- = '0';
+        if (*at == ' ') {
             *at = '1';
-            ++length;
             at[-1] = ' ';
+            ++length[1];
+            start[1] = at - 1;
+        } else {
+            ++*at;
         }
     }
-
-    void next(Number p) {
-        if (last >= 100 && p - last < 1000)
-            advance(p - last);
-        else
-            set(p);
-        last = p;
-    }
 };
+
+// Writes the item of p from scratch at `out`; returns its end.
+char* item_from_scratch(char* out, Number p) {
+    *out = ' ';
+    return std::to_chars(out + 1, out + 11, p).ptr;
+}
 
 // Puts items and the line breaks that fall due into `out`; Refresh gets the
 // room for the next line after each break.
@@ -94,16 +106,29 @@ struct Output {
     char* out;
     Refresh refresh;
 
-    void put(const Item& item) {
-        std::memcpy(out, item.text + item_end - item.length, copy_width);
-        if (item.last >= 100) std::memcpy(out + item.length - 3, three_digits[item.low].data(), 4);
-        out += item.length;
+    void line_break_if_due() {
         if (++on_line == per_line) {
             on_line = 0;
             *out++ = '\r';
             *out++ = '\n';
             out = refresh(out);
         }
+    }
+
+    // The item of the number `from_thousand` above the kept thousand
+    // (below 2000): the next thousand's item where it is 1000 or more.
+    void put(const Thousands& thousands, unsigned from_thousand) {
+        const unsigned next = from_thousand >= 1000;
+        const unsigned length = thousands.length[next];
+        std::memcpy(out, thousands.start[next], copy_width);
+        std::memcpy(out + length - 3, three_digits[from_thousand].data(), 4);
+        out += length;
+        line_break_if_due();
+    }
+
+    void put(Number p) {
+        out = item_from_scratch(out, p);
+        line_break_if_due();
     }
 };
 
@@ -123,66 +148,103 @@ struct NoRefresh {
     char* operator()(char* end) const { return end; }
 };
 
+// The primes of one word of the sieve, whose bit 0 stands for base + 1.
+// Inlined, so that the outputs stay the caller's locals.
+template <typename... Outputs>
+[[gnu::always_inline]] inline void put_word(std::uint64_t bits, std::uint64_t base, Thousands& thousands, Outputs&... outputs) {
+    if (base < first_word_base) {
+        for (; bits != 0; bits &= bits - 1) {
+            const auto p = static_cast<Number>(base + wheel_word_offsets[std::countr_zero(bits)]);
+            (outputs.put(p), ...);
+        }
+        return;
+    }
+    const std::uint64_t thousand = base / 1000;
+    if (thousand != thousands.thousand) thousands.move_to(thousand);
+    const auto low = static_cast<unsigned>(base % 1000);
+    for (; bits != 0; bits &= bits - 1) {
+        const unsigned from_thousand = low + wheel_word_offsets[std::countr_zero(bits)];
+        (outputs.put(thousands, from_thousand), ...);
+    }
+}
+
+// Every prime of the batch, into each output. The batch's fields and the
+// outputs are copied into locals first: the outputs' char stores could
+// alias them, and force a reload after every prime.
+template <typename... Outputs>
+void put_batch(const PrimeBatch& batch, Outputs&... outputs_given) {
+    std::tuple<Outputs...> copies{outputs_given...};
+    std::apply(
+        [&batch](Outputs&... outputs) {
+            for (std::size_t i = 0; i < batch.small_count; ++i) (outputs.put(batch.small[i]), ...);
+            const std::uint8_t* const bytes = batch.bytes;
+            const std::size_t byte_count = batch.byte_count;
+            std::uint64_t base = wheel_span * batch.first_byte;
+            Thousands thousands;
+            std::size_t i = 0;
+            for (; i + 8 <= byte_count; i += 8, base += 8 * wheel_span) {
+                std::uint64_t bits;
+                std::memcpy(&bits, bytes + i, 8);
+                if (bits != 0) put_word(bits, base, thousands, outputs...);
+            }
+            if (i < byte_count) {
+                std::uint64_t bits = 0;
+                std::memcpy(&bits, bytes + i, byte_count - i);
+                put_word(bits, base, thousands, outputs...);
+            }
+        },
+        copies);
+    std::tie(outputs_given...) = copies;
+}
+
 Output<ChannelRoom> channel_output(const PrimeList& list) {
     const ChannelRoom room{list.channel, list.per_line * longest_item + 2 + copy_width};
     return {list.per_line, list.on_line, channel_space(*list.channel, room.line_room), room};
 }
 
-void finish(PrimeList& list, const Output<ChannelRoom>& output, Number last) {
+void finish(PrimeList& list, const Output<ChannelRoom>& output) {
     list.on_line = output.on_line;
-    list.last = last;
     channel_commit(*list.channel, output.out);
     channel_pace(*list.channel);
 }
 
 }  // namespace
 
-void write_prime_list(PrimeList& list, const Number* primes, std::size_t count) {
-    char text[32];
-    Item item(list.last, text);
+std::size_t primes_in(const PrimeBatch& batch) {
+    std::size_t count = batch.small_count, i = 0;
+    for (; i + 8 <= batch.byte_count; i += 8) {
+        std::uint64_t word;
+        std::memcpy(&word, batch.bytes + i, 8);
+        count += bits_set(word);
+    }
+    for (; i < batch.byte_count; ++i) count += bits_set(batch.bytes[i]);
+    return count;
+}
+
+void write_prime_list(PrimeList& list, const PrimeBatch& batch) {
     Output<ChannelRoom> output = channel_output(list);
-    for (std::size_t i = 0; i < count; ++i) {
-        item.next(primes[i]);
-        output.put(item);
-    }
-    finish(list, output, item.last);
+    put_batch(batch, output);
+    finish(list, output);
 }
 
-void write_prime_lists(PrimeList& first, PrimeList& second, const Number* primes, std::size_t count) {
-    char text[32];
-    Item item(first.last, text);
+void write_prime_lists(PrimeList& first, PrimeList& second, const PrimeBatch& batch) {
     Output<ChannelRoom> one = channel_output(first), two = channel_output(second);
-    for (std::size_t i = 0; i < count; ++i) {
-        item.next(primes[i]);
-        one.put(item);
-        two.put(item);
-    }
-    finish(first, one, item.last);
-    finish(second, two, item.last);
+    put_batch(batch, one, two);
+    finish(first, one);
+    finish(second, two);
 }
 
-char* format_prime_list(char* out, const PrimeList& at, const Number* primes, std::size_t count) {
-    char text[32];
-    Item item(at.last, text);
+char* format_prime_list(char* out, const PrimeList& at, const PrimeBatch& batch) {
     Output<NoRefresh> output{at.per_line, at.on_line, out, {}};
-    for (std::size_t i = 0; i < count; ++i) {
-        item.next(primes[i]);
-        output.put(item);
-    }
+    put_batch(batch, output);
     return output.out;
 }
 
 void format_prime_lists(char*& first_out, char*& second_out, const PrimeList& first_at,
-                        const PrimeList& second_at, const Number* primes, std::size_t count) {
-    char text[32];
-    Item item(first_at.last, text);
+                        const PrimeList& second_at, const PrimeBatch& batch) {
     Output<NoRefresh> one{first_at.per_line, first_at.on_line, first_out, {}};
     Output<NoRefresh> two{second_at.per_line, second_at.on_line, second_out, {}};
-    for (std::size_t i = 0; i < count; ++i) {
-        item.next(primes[i]);
-        one.put(item);
-        two.put(item);
-    }
+    put_batch(batch, one, two);
     first_out = one.out;
     second_out = two.out;
 }
@@ -193,9 +255,8 @@ std::size_t prime_list_room(std::size_t count, unsigned per_line) {
     return count * longest_item + 2 * (count / per_line + 1) + copy_width;
 }
 
-void write_formatted_list(PrimeList& list, const char* text, std::size_t size, std::size_t count, Number last) {
+void write_formatted_list(PrimeList& list, const char* text, std::size_t size, std::size_t count) {
     channel_write_raw(*list.channel, text, size);
     list.on_line = static_cast<unsigned>((list.on_line + count) % list.per_line);
-    list.last = last;
     channel_pace(*list.channel);
 }

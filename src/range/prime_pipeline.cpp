@@ -6,8 +6,9 @@
 // sieve thread formats the batch it has just sieved into a ring of text, and
 // the caller only copies that text into its channels: the lists' text of a
 // batch depends on nothing but its primes, the prime before them and where
-// the lines stand, all known when it is sieved. Memory stays
-// 32 batches of numbers and 2 MiB of text.
+// the lines stand, all known when it is sieved. A batch is a stretch of the
+// sieve's wheel bytes, read by the list writer as they are. Memory stays
+// 64 batches of 4 KiB and 2 MiB of text.
 #include "range/prime_pipeline.hpp"
 
 #include <atomic>
@@ -17,13 +18,17 @@
 
 namespace {
 
-constexpr std::size_t batch_size = 8192;
-constexpr unsigned ring_size = 32;  // 1 MiB: room for the writer's pauses in write()
+constexpr std::size_t batch_bytes = 4096;  // wheel bytes: 122880 numbers
+constexpr unsigned ring_size = 64;         // room for the writer's pauses in write()
 constexpr std::size_t text_ring_size = std::size_t{2} << 20;
 
 struct Slot {
-    Number primes[batch_size];
-    std::size_t count;
+    std::uint8_t bytes[batch_bytes];
+    std::size_t byte_count;
+    std::uint64_t first_byte;
+    Number small[3];
+    std::size_t small_count;
+    std::size_t count;          // primes in all
     bool formatted;             // the text below is the batch's
     std::size_t text_at;        // where it starts in the text ring
     std::size_t second_at;      // the second list's text, from text_at
@@ -55,9 +60,20 @@ void wait_until(const std::atomic<unsigned>& value, unsigned at_least) {
     while (value.load(std::memory_order_acquire) < at_least) yield_processor();
 }
 
+PrimeBatch batch_of(const Slot& slot) {
+    return {slot.small, slot.small_count, slot.bytes, slot.byte_count, slot.first_byte};
+}
+
+// Sieves the next batch into the slot; false when the range is done.
+bool fill(Slot& slot) {
+    slot.small_count = prime_scan_small_primes(scan, slot.small);
+    slot.byte_count = prime_scan_next_bytes(scan, slot.bytes, batch_bytes, slot.first_byte);
+    slot.count = primes_in(batch_of(slot));
+    return slot.small_count != 0 || slot.byte_count != 0;
+}
+
 void move_on(PrimeList& list, const Slot& slot) {
     list.on_line = static_cast<unsigned>((list.on_line + slot.count) % list.per_line);
-    list.last = slot.primes[slot.count - 1];
 }
 
 // Formats the slot's batch into the text ring, waiting for the caller to
@@ -75,13 +91,13 @@ void format_ahead(Slot& slot) {
     if (ahead.two) {
         char* const second_start = start + first_room;
         char* second_end = second_start;
-        format_prime_lists(end, second_end, ahead.first, ahead.second, slot.primes, slot.count);
+        format_prime_lists(end, second_end, ahead.first, ahead.second, batch_of(slot));
         slot.text_size[0] = static_cast<std::size_t>(end - start);
         slot.text_size[1] = static_cast<std::size_t>(second_end - second_start);
         slot.second_at = first_room;
         end = second_end;
     } else {
-        end = format_prime_list(start, ahead.first, slot.primes, slot.count);
+        end = format_prime_list(start, ahead.first, batch_of(slot));
         slot.text_size[0] = static_cast<std::size_t>(end - start);
     }
     slot.text_at = at % text_ring_size;
@@ -93,42 +109,37 @@ void sieve_into_ring(void*) {
     for (unsigned n = 0;; ++n) {
         wait_until(ring.taken, n < ring_size ? 0 : n - ring_size + 1);
         Slot& slot = ring.slots[n % ring_size];
-        slot.count = prime_scan_next(scan, slot.primes, batch_size);
-        slot.formatted = false;
-        if (slot.count != 0) {
-            const unsigned behind = n - ring.taken.load(std::memory_order_acquire);
-            slot.formatted = behind >= ahead.help_when_behind;
-            if (slot.formatted) format_ahead(slot);
-            move_on(ahead.first, slot);
-            if (ahead.two) move_on(ahead.second, slot);
-        }
+        const bool more = fill(slot);
+        const unsigned behind = n - ring.taken.load(std::memory_order_acquire);
+        slot.formatted = slot.count != 0 && behind >= ahead.help_when_behind;
+        if (slot.formatted) format_ahead(slot);
+        move_on(ahead.first, slot);
+        if (ahead.two) move_on(ahead.second, slot);
         ring.filled.store(n + 1, std::memory_order_release);
-        if (slot.count == 0) return;
+        if (!more) return;
     }
 }
 
-void write_batch(PrimeList& first, PrimeList* second, const Number* primes, std::size_t count) {
+void write_batch(PrimeList& first, PrimeList* second, const PrimeBatch& batch) {
     if (second != nullptr)
-        write_prime_lists(first, *second, primes, count);
+        write_prime_lists(first, *second, batch);
     else
-        write_prime_list(first, primes, count);
+        write_prime_list(first, batch);
 }
 
 void write_formatted(PrimeList& first, PrimeList* second, const Slot& slot) {
     const char* text = ring.text + slot.text_at;
-    const Number last = slot.primes[slot.count - 1];
-    write_formatted_list(first, text, slot.text_size[0], slot.count, last);
-    if (second != nullptr)
-        write_formatted_list(*second, text + slot.second_at, slot.text_size[1], slot.count, last);
+    write_formatted_list(first, text, slot.text_size[0], slot.count);
+    if (second != nullptr) write_formatted_list(*second, text + slot.second_at, slot.text_size[1], slot.count);
     ring.text_freed.store(slot.text_end, std::memory_order_release);
 }
 
 std::uint32_t list_here(PrimeList& first, PrimeList* second) {
-    static Number batch[batch_size];
+    static Slot slot;
     std::uint32_t count = 0;
-    while (const std::size_t found = prime_scan_next(scan, batch, batch_size)) {
-        write_batch(first, second, batch, found);
-        count += static_cast<std::uint32_t>(found);
+    while (fill(slot)) {
+        write_batch(first, second, batch_of(slot));
+        count += static_cast<std::uint32_t>(slot.count);
     }
     return count;
 }
@@ -141,7 +152,7 @@ std::uint32_t list_primes(Number lo, Number hi, PrimeList& first, PrimeList* sec
     ring.filled.store(0);
     ring.taken.store(0);
     ring.text_freed.store(0);
-    if (help_when_behind == help_by_default) help_when_behind = second != nullptr ? 4 : 16;
+    if (help_when_behind == help_by_default) help_when_behind = second != nullptr ? 8 : 32;
     ahead = {first, second != nullptr ? *second : PrimeList{}, second != nullptr, 0, help_when_behind};
     Worker worker;
     if (hi - lo < shortest_parallel || !start_worker(worker, sieve_into_ring, nullptr))
@@ -150,11 +161,11 @@ std::uint32_t list_primes(Number lo, Number hi, PrimeList& first, PrimeList* sec
     for (unsigned n = 0;; ++n) {
         wait_until(ring.filled, n + 1);
         const Slot& slot = ring.slots[n % ring_size];
-        if (slot.count == 0) break;
+        if (slot.count == 0 && slot.byte_count == 0 && slot.small_count == 0) break;
         if (slot.formatted)
             write_formatted(first, second, slot);
         else
-            write_batch(first, second, slot.primes, slot.count);
+            write_batch(first, second, batch_of(slot));
         count += static_cast<std::uint32_t>(slot.count);
         ring.taken.store(n + 1, std::memory_order_release);
     }

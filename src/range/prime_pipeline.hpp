@@ -15,8 +15,8 @@
 // Ranges shorter than `shortest_parallel` numbers, or a platform without a
 // second thread, take one thread. The second thread formats a batch when
 // the writer is `help_when_behind` batches behind it (0: every batch). By
-// default that is 16 batches of the 32 the ring holds for one list, and 4
-// for two, whose writer has twice the text to write: the fastest of 2 to 40
+// default that is 32 batches of the 64 the ring holds for one list, and 8
+// for two, whose writer has twice the text to write: the fastest of those
 // measured over 1..1e9 in mode 4 and 1..5e8 in mode 2.
 inline constexpr unsigned help_by_default = ~0u;
 std::uint32_t list_primes(Number lo, Number hi, PrimeList& first, PrimeList* second,
