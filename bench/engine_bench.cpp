@@ -17,17 +17,19 @@ namespace {
 
 PrimeScan scan;
 
-void SieveEnumerate(benchmark::State& state) {
+// The sieve's bytes as the list writer reads them.
+void SieveBytes(benchmark::State& state) {
     const auto hi = static_cast<Number>(state.range(0));
-    Number batch[4096];
+    std::uint8_t bytes[4096];
     for (auto _ : state) {
         std::size_t total = 0;
+        std::uint64_t first_byte = 0;
         prime_scan_start(scan, 1, hi);
-        while (const std::size_t n = prime_scan_next(scan, batch, 4096)) total += n;
+        while (const std::size_t n = prime_scan_next_bytes(scan, bytes, sizeof bytes, first_byte)) total += n;
         benchmark::DoNotOptimize(total);
     }
 }
-BENCHMARK(SieveEnumerate)->Arg(10000000)->Arg(100000000)->Unit(benchmark::kMillisecond);
+BENCHMARK(SieveBytes)->Arg(10000000)->Arg(100000000)->Unit(benchmark::kMillisecond);
 
 // The sieve alone over the whole span, as `primesieve 2e9 -c -t1` counts.
 void SieveCount(benchmark::State& state) {
@@ -55,10 +57,16 @@ constexpr std::size_t list_primes_count = 1000000;
 const ListInput& list_input() {
     static const ListInput input = [] {
         ListInput in;
-        std::vector<Number> batch(list_primes_count);
+        std::uint8_t bytes[4096];
+        std::uint64_t first_byte = 0;
         prime_scan_start(scan, 1000000020, 4000000000u);  // a wheel byte of ten digits
-        in.primes.assign(batch.begin(), batch.begin() + static_cast<std::ptrdiff_t>(
-                                                           prime_scan_next(scan, batch.data(), batch.size())));
+        while (in.primes.size() < list_primes_count) {
+            const std::size_t n = prime_scan_next_bytes(scan, bytes, sizeof bytes, first_byte);
+            for (std::size_t i = 0; i < n; ++i)
+                for (unsigned bit = 0; bit < 8; ++bit)
+                    if (bytes[i] >> bit & 1 && in.primes.size() < list_primes_count)
+                        in.primes.push_back(static_cast<Number>(30 * (first_byte + i) + wheel_residues[bit]));
+        }
         in.first_byte = in.primes.front() / 30;
         in.wheel_bytes.assign(in.primes.back() / 30 - in.first_byte + 1, 0);
         for (const Number p : in.primes)

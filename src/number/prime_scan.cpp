@@ -1,11 +1,10 @@
 // The primes of a range, in increasing order: a segmented sieve of
-// Eratosthenes on the wheel of 30. 2, 3 and 5 are given out first; every
+// Eratosthenes on the wheel of 30. 2, 3 and 5 are given out apart; every
 // other prime is a set bit of a wheel byte once the presieve patterns and the
 // sieving primes from 37 on have been applied to the segment.
 #include "number/prime_scan.hpp"
 
 #include <algorithm>
-#include <bit>
 #include <cstring>
 #include <span>
 
@@ -149,24 +148,6 @@ void prime_scan_start(PrimeScan& scan, Number lo, Number hi) {
             first_crossing(static_cast<std::uint32_t>(p), scan.segment_first);
     }
     if (lo > hi) scan.segment_first = std::uint64_t{hi} / wheel_span + 1;  // nothing to sieve
-}
-
-std::size_t prime_scan_next(PrimeScan& scan, Number* out, std::size_t capacity) {
-    std::size_t found = 0;
-    for (; scan.small_next < 3 && found < capacity; ++scan.small_next) {
-        const Number p = primes_below_wheel[scan.small_next];
-        if (p >= scan.lo && p <= scan.hi) out[found++] = p;
-    }
-    while (found < capacity) {
-        if (scan.bits == 0) {
-            if (!prime_scan_next_word(scan)) break;
-            continue;
-        }
-        const std::uint64_t base = wheel_span * (scan.segment_first + 8 * (scan.word - 1));
-        out[found++] = static_cast<Number>(base + wheel_word_offsets[std::countr_zero(scan.bits)]);
-        scan.bits &= scan.bits - 1;
-    }
-    return found;
 }
 
 std::uint32_t sieve_count_primes(Number lo, Number hi) {

@@ -1,6 +1,7 @@
 // The primes of a range, in increasing order: the engine of the range modes.
-// Yields exactly the numbers for which is_composite gives 0, by a segmented
-// sieve of Eratosthenes on the wheel of 30 (a byte for every 30 numbers).
+// Marks exactly the numbers for which is_composite gives 0, by a segmented
+// sieve of Eratosthenes on the wheel of 30 (a byte for every 30 numbers),
+// and hands its bytes or words on as they are.
 #pragma once
 
 #include <cstddef>
@@ -24,8 +25,8 @@ struct PrimeScan {
     std::uint64_t lo, hi;          // the range, inclusive
     std::uint64_t segment_first;   // wheel byte of byte 0 of the current segment
     std::size_t used_words;        // 64-bit words of the segment in the range
-    std::size_t word;              // next word of the segment to extract
-    std::uint64_t bits;            // primes of word - 1 not yet given out
+    std::size_t word;              // next word of the segment to give out
+    std::uint64_t bits;            // the word given out last
     unsigned small_next;           // next of 2, 3, 5 to consider
     bool segment_ready;            // the segment at segment_first has been sieved
     std::size_t crossing_count;    // sieving primes in use, up to sqrt(hi)
@@ -34,9 +35,6 @@ struct PrimeScan {
 };
 
 void prime_scan_start(PrimeScan& scan, Number lo, Number hi);
-
-// Fills `out` with up to `capacity` further primes; 0 when none are left.
-std::size_t prime_scan_next(PrimeScan& scan, Number* out, std::size_t capacity);
 
 // Loads the next 64-bit word of the sieve into scan.bits: eight wheel bytes,
 // from the byte of lo on; false when the range is done. 2, 3 and 5 are not
