@@ -152,7 +152,7 @@ std::uint32_t list_primes(Number lo, Number hi, PrimeList& first, PrimeList* sec
     ring.filled.store(0);
     ring.taken.store(0);
     ring.text_freed.store(0);
-    if (help_when_behind == help_by_default) help_when_behind = second != nullptr ? 8 : 32;
+    if (help_when_behind == help_by_default) help_when_behind = second != nullptr ? 4 : 16;
     ahead = {first, second != nullptr ? *second : PrimeList{}, second != nullptr, 0, help_when_behind};
     Worker worker;
     if (hi - lo < shortest_parallel || !start_worker(worker, sieve_into_ring, nullptr))

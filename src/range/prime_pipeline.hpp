@@ -15,9 +15,10 @@
 // Ranges shorter than `shortest_parallel` numbers, or a platform without a
 // second thread, take one thread. The second thread formats a batch when
 // the writer is `help_when_behind` batches behind it (0: every batch). By
-// default that is 32 batches of the 64 the ring holds for one list, and 8
-// for two, whose writer has twice the text to write: the fastest of those
-// measured over 1..1e9 in mode 4 and 1..5e8 in mode 2.
+// default that is 16 of the 64 batches the ring holds for one list, and 4
+// for two, whose writer has twice the text to write: the fastest of 2 to 64
+// measured over 1..1e9 in modes 3 and 4, 1..2e9 in mode 4 and 1..5e8 in
+// mode 2.
 inline constexpr unsigned help_by_default = ~0u;
 std::uint32_t list_primes(Number lo, Number hi, PrimeList& first, PrimeList* second,
                           Number shortest_parallel = Number{1} << 24, unsigned help_when_behind = help_by_default);
