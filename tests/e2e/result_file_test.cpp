@@ -427,7 +427,10 @@ TEST(ResultFile, ALargeEarlierFileIsReplacedWholeWithNoRoomLeftOver) {
     EXPECT_LE(static_cast<std::uint64_t>(st.st_blocks) * 512, run.result_file.size() + (1u << 20));
     EXPECT_EQ(run.work_files.size(), 1u);
 
+    // The whole span takes ten times as long as the run above: still
+    // running when the signal comes.
     put_large_old_file();
+    setup.input = "4\n1\n2000000000\n\n1\n";
     setup.signal = SIGTERM;
     setup.signal_after_ms = 40;
     const ProgramRun killed = run_program(setup);

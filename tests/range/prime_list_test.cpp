@@ -4,7 +4,6 @@
 // thousand a 32-bit prime can cross.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -53,52 +52,34 @@ Batches as_wheel_bits(const std::vector<std::vector<Number>>& runs, std::size_t 
     return out;
 }
 
-std::string read_and_close(std::FILE* stream) {
-    std::string bytes = read_stream(stream);
-    std::fclose(stream);
-    return bytes;
-}
-
 // The list as write_prime_list writes it, batch by batch.
 std::string written_list(const Batches& input, unsigned per_line) {
-    static Channel channel;
-    std::FILE* stream = std::tmpfile();
-    attach_channel(channel, fileno(stream));
-    PrimeList list{&channel, per_line};
+    ChannelCapture capture;
+    PrimeList list{&capture.channel(), per_line};
     for (const PrimeBatch& batch : input.batches()) write_prime_list(list, batch);
-    channel_flush(channel);
-    return read_and_close(stream);
+    return capture.text();
 }
 
 // The list as the second thread makes it: format_prime_list into a buffer,
 // then written whole.
 std::string formatted_list(const Batches& input, unsigned per_line) {
-    static Channel channel;
-    std::FILE* stream = std::tmpfile();
-    attach_channel(channel, fileno(stream));
-    PrimeList list{&channel, per_line};
+    ChannelCapture capture;
+    PrimeList list{&capture.channel(), per_line};
     for (const PrimeBatch& batch : input.batches()) {
         const std::size_t count = primes_in(batch);
         std::vector<char> text(prime_list_room(count, per_line));
         const char* end = format_prime_list(text.data(), list, batch);
         write_formatted_list(list, text.data(), static_cast<std::size_t>(end - text.data()), count);
     }
-    channel_flush(channel);
-    return read_and_close(stream);
+    return capture.text();
 }
 
 // The two lists of mode 2, ten and six a line, written together.
 std::pair<std::string, std::string> written_lists(const Batches& input) {
-    static Channel file_channel, screen_channel;
-    std::FILE* file_stream = std::tmpfile();
-    std::FILE* screen_stream = std::tmpfile();
-    attach_channel(file_channel, fileno(file_stream));
-    attach_channel(screen_channel, fileno(screen_stream));
-    PrimeList file{&file_channel, 10}, screen{&screen_channel, 6};
+    ChannelCapture file_capture, screen_capture;
+    PrimeList file{&file_capture.channel(), 10}, screen{&screen_capture.channel(), 6};
     for (const PrimeBatch& batch : input.batches()) write_prime_lists(file, screen, batch);
-    channel_flush(file_channel);
-    channel_flush(screen_channel);
-    return {read_and_close(file_stream), read_and_close(screen_stream)};
+    return {file_capture.text(), screen_capture.text()};
 }
 
 std::vector<Number> joined(const std::vector<std::vector<Number>>& runs) {

@@ -4,7 +4,6 @@
 // one batch or less.
 #include <gtest/gtest.h>
 
-#include <cstdio>
 #include <string>
 #include <vector>
 
@@ -21,21 +20,10 @@ struct Written {
 
 // Mode 4's list alone (ten a line) or mode 2's pair (ten and six a line).
 Written listed_by_pipeline(Number lo, Number hi, bool two, Number shortest_parallel, unsigned help_when_behind) {
-    static Channel file_channel, screen_channel;
-    std::FILE* file_stream = std::tmpfile();
-    std::FILE* screen_stream = std::tmpfile();
-    attach_channel(file_channel, fileno(file_stream));
-    attach_channel(screen_channel, fileno(screen_stream));
-    PrimeList file{&file_channel, 10}, screen{&screen_channel, 6};
-    Written written;
-    written.count = list_primes(lo, hi, file, two ? &screen : nullptr, shortest_parallel, help_when_behind);
-    channel_flush(file_channel);
-    channel_flush(screen_channel);
-    written.file = read_stream(file_stream);
-    written.screen = read_stream(screen_stream);
-    std::fclose(file_stream);
-    std::fclose(screen_stream);
-    return written;
+    ChannelCapture file_capture, screen_capture;
+    PrimeList file{&file_capture.channel(), 10}, screen{&screen_capture.channel(), 6};
+    const std::uint32_t count = list_primes(lo, hi, file, two ? &screen : nullptr, shortest_parallel, help_when_behind);
+    return {file_capture.text(), screen_capture.text(), count};
 }
 
 }  // namespace

@@ -44,6 +44,17 @@ std::string ConsoleCapture::errors() {
     return bytes;
 }
 
+ChannelCapture::ChannelCapture() : channel_(std::make_unique<Channel>()), stream_(std::tmpfile()) {
+    attach_channel(*channel_, fileno(stream_));
+}
+
+ChannelCapture::~ChannelCapture() { std::fclose(stream_); }
+
+std::string ChannelCapture::text() {
+    channel_flush(*channel_);
+    return read_stream(stream_);
+}
+
 std::string crlf(const std::string& text) {
     std::string out;
     for (char c : text) {

@@ -2,7 +2,10 @@
 #pragma once
 
 #include <cstdio>
+#include <memory>
 #include <string>
+
+#include "console/channel.hpp"
 
 
 // While alive, standard input reads `input` and the screen and standard
@@ -21,6 +24,23 @@ private:
     std::FILE* in_;
     std::FILE* out_;
     std::FILE* err_;
+};
+
+// A channel of its own, writing to a temporary file, for the list writer.
+class ChannelCapture {
+public:
+    ChannelCapture();
+    ~ChannelCapture();
+    ChannelCapture(const ChannelCapture&) = delete;
+    ChannelCapture& operator=(const ChannelCapture&) = delete;
+
+    Channel& channel() { return *channel_; }
+    // Flushes the channel; everything written to it so far.
+    std::string text();
+
+private:
+    std::unique_ptr<Channel> channel_;  // large: its buffer
+    std::FILE* stream_;
 };
 
 // Everything written to a stream so far.
