@@ -76,7 +76,9 @@ long read_console(HANDLE console, char* bytes, std::size_t size) {
 }  // namespace
 
 bool write_all(int fd, const char* bytes, std::size_t size) {
-    if (const HANDLE console = console_handle(fd); console != nullptr && fd >= 1 && fd <= 2)
+    // Only standard output and error can be the console: the result file's
+    // writes do not ask.
+    if (const HANDLE console = fd >= 1 && fd <= 2 ? console_handle(fd) : nullptr; console != nullptr)
         return write_console(console, held_lead_byte[fd], bytes, size);
     const std::size_t largest = std::size_t{1} << 30;
     while (size > 0) {

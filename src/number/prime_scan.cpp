@@ -87,10 +87,6 @@ void sieve_segment(PrimeScan& scan) {
     scan.segment_ready = true;
 }
 
-}  // namespace
-
-namespace {
-
 // A segment with words left to give out, sieved if need be; false when the
 // range is done.
 bool words_left(PrimeScan& scan) {
@@ -153,8 +149,8 @@ void prime_scan_start(PrimeScan& scan, Number lo, Number hi) {
 std::uint32_t sieve_count_primes(Number lo, Number hi) {
     static PrimeScan scan;
     prime_scan_start(scan, lo, hi);
-    std::uint32_t count = 0;
-    for (const Number p : primes_below_wheel) count += p >= lo && p <= hi;
+    Number small[3];
+    auto count = static_cast<std::uint32_t>(prime_scan_small_primes(scan, small));
     while (prime_scan_next_word(scan)) count += bits_set(scan.bits);
     return count;
 }

@@ -137,10 +137,11 @@ void in_background(int fd, void (*work)(int)) {
 // Closes every descriptor but two.
 void keep_only(int one, int other) {
     const unsigned a = static_cast<unsigned>(std::min(one, other)), b = static_cast<unsigned>(std::max(one, other));
-    const auto close_between = [](unsigned first, unsigned last) {
-        return first > last || close_range(first, last, 0) == 0;
+    // Descriptors from `first` up to, not including, `end`.
+    const auto close_below = [](unsigned first, unsigned end) {
+        return first >= end || close_range(first, end - 1, 0) == 0;
     };
-    if (close_between(0, a - 1) && close_between(a + 1, b - 1) && close_between(b + 1, ~0u)) return;
+    if (close_below(0, a) && close_below(a + 1, b) && close_below(b + 1, ~0u)) return;
     const long open_max = sysconf(_SC_OPEN_MAX);
     for (int d = 0; d < (open_max > 0 && open_max < 65536 ? open_max : 65536); ++d)
         if (d != one && d != other) close(d);

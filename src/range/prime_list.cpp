@@ -168,6 +168,26 @@ template <typename... Outputs>
     }
 }
 
+// Calls `visit(bits, base)` for each 64-bit word of the batch's bytes, bit
+// 0 standing for base + 1; a last part word is padded with zeros.
+template <typename Visit>
+[[gnu::always_inline]] inline void for_each_word(const PrimeBatch& batch, Visit visit) {
+    const std::uint8_t* const bytes = batch.bytes;
+    const std::size_t byte_count = batch.byte_count;
+    std::uint64_t base = wheel_span * batch.first_byte;
+    std::size_t i = 0;
+    for (; i + 8 <= byte_count; i += 8, base += 8 * wheel_span) {
+        std::uint64_t bits;
+        std::memcpy(&bits, bytes + i, 8);
+        visit(bits, base);
+    }
+    if (i < byte_count) {
+        std::uint64_t bits = 0;
+        std::memcpy(&bits, bytes + i, byte_count - i);
+        visit(bits, base);
+    }
+}
+
 // Every prime of the batch, into each output. The batch's fields and the
 // outputs are copied into locals first: the outputs' char stores could
 // alias them, and force a reload after every prime.
@@ -177,21 +197,10 @@ void put_batch(const PrimeBatch& batch, Outputs&... outputs_given) {
     std::apply(
         [&batch](Outputs&... outputs) {
             for (std::size_t i = 0; i < batch.small_count; ++i) (outputs.put(batch.small[i]), ...);
-            const std::uint8_t* const bytes = batch.bytes;
-            const std::size_t byte_count = batch.byte_count;
-            std::uint64_t base = wheel_span * batch.first_byte;
             Thousands thousands;
-            std::size_t i = 0;
-            for (; i + 8 <= byte_count; i += 8, base += 8 * wheel_span) {
-                std::uint64_t bits;
-                std::memcpy(&bits, bytes + i, 8);
+            for_each_word(batch, [&](std::uint64_t bits, std::uint64_t base) {
                 if (bits != 0) put_word(bits, base, thousands, outputs...);
-            }
-            if (i < byte_count) {
-                std::uint64_t bits = 0;
-                std::memcpy(&bits, bytes + i, byte_count - i);
-                put_word(bits, base, thousands, outputs...);
-            }
+            });
         },
         copies);
     std::tie(outputs_given...) = copies;
@@ -211,13 +220,8 @@ void finish(PrimeList& list, const Output<ChannelRoom>& output) {
 }  // namespace
 
 std::size_t primes_in(const PrimeBatch& batch) {
-    std::size_t count = batch.small_count, i = 0;
-    for (; i + 8 <= batch.byte_count; i += 8) {
-        std::uint64_t word;
-        std::memcpy(&word, batch.bytes + i, 8);
-        count += bits_set(word);
-    }
-    for (; i < batch.byte_count; ++i) count += bits_set(batch.bytes[i]);
+    std::size_t count = batch.small_count;
+    for_each_word(batch, [&count](std::uint64_t bits, std::uint64_t) { count += bits_set(bits); });
     return count;
 }
 

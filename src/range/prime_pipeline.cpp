@@ -64,12 +64,17 @@ PrimeBatch batch_of(const Slot& slot) {
     return {slot.small, slot.small_count, slot.bytes, slot.byte_count, slot.first_byte};
 }
 
+// The batch of nothing that ends the range.
+bool ends_range(const Slot& slot) {
+    return slot.small_count == 0 && slot.byte_count == 0;
+}
+
 // Sieves the next batch into the slot; false when the range is done.
 bool fill(Slot& slot) {
     slot.small_count = prime_scan_small_primes(scan, slot.small);
     slot.byte_count = prime_scan_next_bytes(scan, slot.bytes, batch_bytes, slot.first_byte);
     slot.count = primes_in(batch_of(slot));
-    return slot.small_count != 0 || slot.byte_count != 0;
+    return !ends_range(slot);
 }
 
 void move_on(PrimeList& list, const Slot& slot) {
@@ -161,7 +166,7 @@ std::uint32_t list_primes(Number lo, Number hi, PrimeList& first, PrimeList* sec
     for (unsigned n = 0;; ++n) {
         wait_until(ring.filled, n + 1);
         const Slot& slot = ring.slots[n % ring_size];
-        if (slot.count == 0 && slot.byte_count == 0 && slot.small_count == 0) break;
+        if (ends_range(slot)) break;
         if (slot.formatted)
             write_formatted(first, second, slot);
         else
