@@ -7,10 +7,11 @@
 #include "console/channel.hpp"
 #include "console/stream_io.hpp"
 #include "support/console_capture.hpp"
+#include "support/temporary_file.hpp"
 
 TEST(Channel, WritesEachLfAsCrLfAcrossBufferRefills) {
     static Channel channel;
-    std::FILE* stream = std::tmpfile();
+    std::FILE* stream = temporary_file();
     attach_channel(channel, fileno(stream));
     std::string text;
     for (int i = 0; i < 30000; ++i) text += "ab\n";
@@ -23,7 +24,7 @@ TEST(Channel, WritesEachLfAsCrLfAcrossBufferRefills) {
 
 TEST(Channel, ScreenIsFlushedBeforeStandardErrorIsWritten) {
     // Both go to one stream, as with 2>&1: the order of writing must survive.
-    std::FILE* both = std::tmpfile();
+    std::FILE* both = temporary_file();
     attach_console(fileno(both), fileno(both), false);
     channel_write(screen_channel(), "menu\n", 5);
     channel_write(error_channel(), "\x1b[2J", 4);
@@ -42,7 +43,7 @@ TEST(Channel, TheNullDeviceAndFilesAreNoConsole) {
 #else
     std::FILE* null = std::fopen("/dev/null", "w");
 #endif
-    std::FILE* file = std::tmpfile();
+    std::FILE* file = temporary_file();
     EXPECT_FALSE(is_console(fileno(null)));
     EXPECT_FALSE(is_console(fileno(file)));
     std::fclose(null);

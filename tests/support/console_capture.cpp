@@ -3,6 +3,7 @@
 
 #include "console/channel.hpp"
 #include "console/line_input.hpp"
+#include "support/temporary_file.hpp"
 
 std::string read_stream(std::FILE* stream) {
     std::fflush(stream);
@@ -15,7 +16,7 @@ std::string read_stream(std::FILE* stream) {
 }
 
 ConsoleCapture::ConsoleCapture(const std::string& input)
-    : in_(std::tmpfile()), out_(std::tmpfile()), err_(std::tmpfile()) {
+    : in_(temporary_file()), out_(temporary_file()), err_(temporary_file()) {
     std::fwrite(input.data(), 1, input.size(), in_);
     std::rewind(in_);
     attach_input(fileno(in_));
@@ -44,7 +45,7 @@ std::string ConsoleCapture::errors() {
     return bytes;
 }
 
-ChannelCapture::ChannelCapture() : channel_(std::make_unique<Channel>()), stream_(std::tmpfile()) {
+ChannelCapture::ChannelCapture() : channel_(std::make_unique<Channel>()), stream_(temporary_file()) {
     attach_channel(*channel_, fileno(stream_));
 }
 
