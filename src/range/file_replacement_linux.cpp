@@ -199,11 +199,11 @@ void drop_cached_pages_of(const char* name, const struct stat& old) {
 }
 
 // The room given up front beyond the content goes back.
+// Should that fail, the room stays allocated past the end: harmless.
 void drop_unused_room(const Replacement& r) {
     struct stat st;
-    if (r.preallocated && fstat(r.fd, &st) == 0 && ftruncate(r.fd, st.st_size) != 0) {
-        // The room stays allocated past the end: harmless.
-    }
+    if (!r.preallocated || fstat(r.fd, &st) != 0) return;
+    [[maybe_unused]] const int ignored = ftruncate(r.fd, st.st_size);
 }
 
 bool can_link_unnamed() {

@@ -2,8 +2,11 @@
 // 32-bit Windows build's standard library has none).
 #pragma once
 
+// One at a time; it must stay in place until joined.
 struct Worker {
-    void* handle = nullptr;
+    void (*work)(void*) = nullptr;
+    void* arg = nullptr;
+    void* handle = nullptr;  // the platform's thread
 };
 
 // Starts `work(arg)` on a thread of its own; false when none could be made.

@@ -6,24 +6,19 @@
 
 namespace {
 
-struct Start {
-    void (*work)(void*);
-    void* arg;
-};
-
-Start start;
-
-void* run(void*) {
-    start.work(start.arg);
+void* run(void* started) {
+    const Worker& worker = *static_cast<const Worker*>(started);
+    worker.work(worker.arg);
     return nullptr;
 }
 
 }  // namespace
 
 bool start_worker(Worker& worker, void (*work)(void*), void* arg) {
-    start = {work, arg};
+    worker.work = work;
+    worker.arg = arg;
     static pthread_t thread;
-    if (pthread_create(&thread, nullptr, run, nullptr) != 0) return false;
+    if (pthread_create(&thread, nullptr, run, &worker) != 0) return false;
     worker.handle = &thread;
     return true;
 }

@@ -5,23 +5,18 @@
 
 namespace {
 
-struct Start {
-    void (*work)(void*);
-    void* arg;
-};
-
-Start start;
-
-DWORD WINAPI run(void*) {
-    start.work(start.arg);
+DWORD WINAPI run(void* started) {
+    const Worker& worker = *static_cast<const Worker*>(started);
+    worker.work(worker.arg);
     return 0;
 }
 
 }  // namespace
 
 bool start_worker(Worker& worker, void (*work)(void*), void* arg) {
-    start = {work, arg};
-    worker.handle = CreateThread(nullptr, 0, run, nullptr, 0, nullptr);
+    worker.work = work;
+    worker.arg = arg;
+    worker.handle = CreateThread(nullptr, 0, run, &worker, 0, nullptr);
     return worker.handle != nullptr;
 }
 

@@ -405,8 +405,9 @@ std::string attribute(const fs::path& path, const char* name) {
 
 TEST(ResultFile, ALargeEarlierFileIsReplacedWholeWithNoRoomLeftOver) {
     // Past 64 MiB the new file gets its room up front and the old one is let
-    // go of by a thread: the result is still whole, with no room allocated
-    // past its end, and a killed run still leaves the old file as it was.
+    // go of by another process: the result is still whole, with no room
+    // allocated past its end, and a killed run still leaves the old file as
+    // it was.
     const Directory dir("primesearch-large", owner_of(fs::temp_directory_path()));
     const auto put_large_old_file = [&dir] {
         put(dir.result().string(), earlier);
