@@ -24,7 +24,7 @@ run: configure
 # The installed program's test also tries it on a UTF-8 terminal (tmux, luit).
 test: build
 	@bash scripts/install-deps tmux xfonts-encodings $$(command -v luit >/dev/null || echo luit)
-	ctest --test-dir $(BUILD) --output-on-failure -j$(JOBS)
+	@bash scripts/ctest-run $(BUILD) -j$(JOBS)
 
 # Installs bin/primesearch (the start script), libexec/primesearch (the
 # program and its start logic) and the man pages; PREFIX=/usr/local by default.
