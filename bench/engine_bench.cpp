@@ -135,8 +135,7 @@ void FormatByGaps(benchmark::State& state) {
         unsigned on_line = 0, length = 0, low = 0;
         Number last = 0;
         for (const Number p : in.primes) {
-            if (last != 0 && (low += p - last) < 1000) {
-            } else {
+            if (last == 0 || (low += p - last) >= 1000) {
                 const auto count = static_cast<unsigned>(std::to_chars(item + 6, item + 16, p).ptr - (item + 6));
                 length = count + 1;
                 std::memmove(item + 16 - count, item + 6, count);

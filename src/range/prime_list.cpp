@@ -261,6 +261,10 @@ std::size_t prime_list_room(std::size_t count, unsigned per_line) {
 
 void write_formatted_list(PrimeList& list, const char* text, std::size_t size, std::size_t count) {
     channel_write_raw(*list.channel, text, size);
-    list.on_line = static_cast<unsigned>((list.on_line + count) % list.per_line);
+    move_list_on(list, count);
     channel_pace(*list.channel);
+}
+
+void move_list_on(PrimeList& list, std::size_t count) {
+    list.on_line = static_cast<unsigned>((list.on_line + count) % list.per_line);
 }

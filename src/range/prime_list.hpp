@@ -50,3 +50,6 @@ std::size_t prime_list_room(std::size_t count, unsigned per_line);
 // Writes text made by format_prime_list for `count` primes, and brings the
 // list to where it then stands.
 void write_formatted_list(PrimeList& list, const char* text, std::size_t size, std::size_t count);
+
+// Brings the list to where it stands after `count` more primes.
+void move_list_on(PrimeList& list, std::size_t count);

@@ -77,10 +77,6 @@ bool fill(Slot& slot) {
     return !ends_range(slot);
 }
 
-void move_on(PrimeList& list, const Slot& slot) {
-    list.on_line = static_cast<unsigned>((list.on_line + slot.count) % list.per_line);
-}
-
 // Formats the slot's batch into the text ring, waiting for the caller to
 // free room there (it frees all before it waits for this batch). The text
 // of a batch is never split at the ring's end: it starts again from the
@@ -118,8 +114,8 @@ void sieve_into_ring(void*) {
         const unsigned behind = n - ring.taken.load(std::memory_order_acquire);
         slot.formatted = slot.count != 0 && behind >= ahead.help_when_behind;
         if (slot.formatted) format_ahead(slot);
-        move_on(ahead.first, slot);
-        if (ahead.two) move_on(ahead.second, slot);
+        move_list_on(ahead.first, slot.count);
+        if (ahead.two) move_list_on(ahead.second, slot.count);
         ring.filled.store(n + 1, std::memory_order_release);
         if (!more) return;
     }

@@ -7,7 +7,6 @@
 
 #include "console/channel.hpp"
 
-
 // While alive, standard input reads `input` and the screen and standard
 // error go to temporary files; screen() and errors() return what was written.
 class ConsoleCapture {
