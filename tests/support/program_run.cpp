@@ -1,9 +1,11 @@
 // The files around a program run, alike on every platform.
 #include "support/program_run_files.hpp"
 
+#include <chrono>
 #include <fstream>
 #include <random>
 #include <sstream>
+#include <thread>
 
 namespace fs = std::filesystem;
 
@@ -83,4 +85,35 @@ void collect_run_files(const StartedProgram& p, ProgramRun& run) {
 ProgramRun run_program(const ProgramSetup& setup) {
     StartedProgram started = start_program(setup);
     return finish_program(started);
+}
+
+namespace {
+
+// Polls until `ready` holds while the program runs; false when it ended or
+// its timeout passed first.
+template <typename Ready>
+bool wait_while_running(const StartedProgram& p, Ready ready) {
+    const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(p.setup.timeout_seconds);
+    while (std::chrono::steady_clock::now() < deadline && still_running(p)) {
+        if (ready()) return still_running(p);
+        std::this_thread::sleep_for(std::chrono::microseconds(100));
+    }
+    return false;
+}
+
+}  // namespace
+
+bool wait_until_writing(StartedProgram& p) {
+    return wait_while_running(p, [&p] { return holds_new_file_with_bytes(p); });
+}
+
+bool wait_until_rewriting(StartedProgram& p, const std::string& earlier) {
+    const fs::path result = work_dir_of(p) / "Prime.txt";
+    return wait_while_running(p, [&] {
+        std::error_code error;
+        if (fs::file_size(result, error) != earlier.size()) return !error;
+        std::string head(earlier.size(), '\0');
+        std::ifstream(result, std::ios::binary).read(head.data(), static_cast<std::streamsize>(head.size()));
+        return head != earlier;
+    });
 }

@@ -44,8 +44,9 @@ struct ProgramSetup {
     std::vector<std::string> env;  // added to the environment, "NAME=value"
     // Limits of the program's process; 0 leaves a limit as it is.
     long file_size_limit = 0, stack_limit = 0, descriptor_limit = 0;
-    // A signal sent to the program after a delay (Windows: TerminateProcess).
-    int signal = 0, signal_after_ms = 0;
+    // A signal sent to the program once it is writing its new result file
+    // (Windows: TerminateProcess); `signal` in the run says it was sent.
+    int signal = 0;
     // Standard input a non-blocking pipe that gets the input only after
     // this many milliseconds (0: a file).
     int input_late_ms = 0;
@@ -69,3 +70,19 @@ struct StartedProgram {
 
 StartedProgram start_program(const ProgramSetup& setup);
 ProgramRun finish_program(StartedProgram& started);
+
+// Waits until the program is writing a new result file: a file beside or
+// instead of the old Prime.txt that holds some bytes, while the program
+// still runs. False when it ended first, or its timeout passed.
+bool wait_until_writing(StartedProgram& started);
+// Waits until the old Prime.txt differs from `earlier` while the program
+// still runs: it is being written in place. False as above.
+bool wait_until_rewriting(StartedProgram& started, const std::string& earlier);
+
+// Stops the program where it stands, and lets it go on.
+void pause_program(StartedProgram& started);
+void resume_program(StartedProgram& started);
+
+// Empty when a run as another user (as_nobody, uid) can reach the program
+// here; otherwise why not, for a test to skip with.
+std::string why_other_users_cannot_run();

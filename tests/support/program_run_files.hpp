@@ -18,3 +18,8 @@ std::filesystem::path work_dir_of(const StartedProgram& started);
 // "stdout" and "stderr" of the run's directory, and the working directory
 // into `run`, then removes the temporary directory.
 void collect_run_files(const StartedProgram& started, ProgramRun& run);
+
+// Per platform: whether the program has not ended yet (it is not reaped),
+// and whether it holds a new result file with some bytes in it.
+bool still_running(const StartedProgram& started);
+bool holds_new_file_with_bytes(const StartedProgram& started);

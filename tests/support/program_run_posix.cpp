@@ -19,9 +19,13 @@
 #include <sys/syscall.h>
 #endif
 
+#include <dirent.h>
+
 #include <chrono>
 #include <cstddef>
+#include <cstdlib>
 #include <filesystem>
+#include <string>
 #include <thread>
 
 namespace fs = std::filesystem;
@@ -68,7 +72,44 @@ void refuse_unnamed_files() {
 #endif
 }
 
-[[noreturn]] void exec_child(const StartedProgram& p, int in, int out) {
+bool runs_as_another_user(const ProgramSetup& setup) {
+    return geteuid() == 0 && (setup.as_nobody || setup.uid >= 0);
+}
+
+// Other users may not reach the build below the checkout (a home directory
+// of mode 0700): they run a copy of the program in a directory of its own,
+// open to all, among the system's temporary files. Empty when none could be
+// made.
+const std::string& program_for_other_users() {
+    static const std::string path = [] {
+        std::string dir = (fs::temp_directory_path() / "primesearch-program-XXXXXX").string();
+        std::error_code error;
+        if (mkdtemp(dir.data()) == nullptr) return std::string();
+        static const std::string made = dir;
+        std::atexit([] {
+            std::error_code ignored;
+            fs::remove_all(made, ignored);
+        });
+        const fs::path copy = fs::path(dir) / "primesearch";
+        fs::copy_file(PRIMESEARCH_BINARY, copy, error);
+        if (error || chmod(dir.c_str(), 0755) != 0 || chmod(copy.c_str(), 0755) != 0) return std::string();
+        return copy.string();
+    }();
+    return path;
+}
+
+// The first directory on the way to `path` that other users may not pass.
+std::string closed_directory_on_the_way(const fs::path& path) {
+    fs::path on_the_way;
+    for (const fs::path& part : fs::absolute(path).parent_path()) {
+        on_the_way /= part;
+        struct stat st{};
+        if (stat(on_the_way.c_str(), &st) != 0 || (st.st_mode & S_IXOTH) == 0) return on_the_way.string();
+    }
+    return "";
+}
+
+[[noreturn]] void exec_child(const StartedProgram& p, const char* program, int in, int out) {
     const ProgramSetup& setup = p.setup;
     const fs::path dir = p.dir;
     if (in < 0) in = open((dir / "stdin").c_str(), O_RDONLY);
@@ -91,10 +132,10 @@ void refuse_unnamed_files() {
     setrlimit(RLIMIT_CORE, &no_core);
     if (setup.without_unnamed_files) refuse_unnamed_files();
     std::vector<char*> argv;
-    argv.push_back(const_cast<char*>(PRIMESEARCH_BINARY));
+    argv.push_back(const_cast<char*>(program));
     for (const std::string& arg : setup.args) argv.push_back(const_cast<char*>(arg.c_str()));
     argv.push_back(nullptr);
-    execv(PRIMESEARCH_BINARY, argv.data());
+    execv(program, argv.data());
     _exit(127);
 }
 
@@ -126,6 +167,49 @@ void serve_pipes(StartedProgram& p, std::string& out, Clock::time_point started)
 
 }  // namespace
 
+std::string why_other_users_cannot_run() {
+    if (geteuid() != 0) return "running as other users needs root";
+    const std::string& program = program_for_other_users();
+    if (program.empty()) return "no copy of the program could be made among the temporary files";
+    const std::string closed = closed_directory_on_the_way(program);
+    if (!closed.empty()) return "other users cannot pass " + closed + " to reach the temporary files";
+    return "";
+}
+
+bool still_running(const StartedProgram& p) {
+    siginfo_t info{};
+    return waitid(P_PID, static_cast<id_t>(p.pid), &info, WEXITED | WNOHANG | WNOWAIT) == 0 &&
+           info.si_pid == 0;
+}
+
+// Linux: a regular file among the program's descriptors past the standard
+// three, with bytes in it, that is not the old Prime.txt (which a large run
+// holds open too).
+bool holds_new_file_with_bytes(const StartedProgram& p) {
+    const std::string fds = "/proc/" + std::to_string(p.pid) + "/fd";
+    struct stat old{};
+    const bool has_old = lstat((work_dir_of(p) / "Prime.txt").c_str(), &old) == 0;
+    DIR* listing = opendir(fds.c_str());
+    if (listing == nullptr) return false;
+    bool found = false;
+    for (const dirent* entry; !found && (entry = readdir(listing)) != nullptr;) {
+        struct stat st{};
+        if (std::atoi(entry->d_name) < 3 || stat((fds + "/" + entry->d_name).c_str(), &st) != 0) continue;
+        const bool is_old = has_old && st.st_dev == old.st_dev && st.st_ino == old.st_ino;
+        found = S_ISREG(st.st_mode) && st.st_size > 0 && !is_old;
+    }
+    closedir(listing);
+    return found;
+}
+
+void pause_program(StartedProgram& p) {
+    kill(p.pid, SIGSTOP);
+    siginfo_t info{};
+    waitid(P_PID, static_cast<id_t>(p.pid), &info, WSTOPPED);
+}
+
+void resume_program(StartedProgram& p) { kill(p.pid, SIGCONT); }
+
 StartedProgram start_program(const ProgramSetup& setup) {
     StartedProgram p;
     p.setup = setup;
@@ -134,8 +218,9 @@ StartedProgram start_program(const ProgramSetup& setup) {
     int child_in = -1, child_out = -1;
     if (s.input_late_ms > 0) p.input_pipe = nonblocking_pipe(true, child_in);
     if (s.slow_output_reader) p.output_pipe = nonblocking_pipe(false, child_out);
+    const char* program = runs_as_another_user(s) ? program_for_other_users().c_str() : PRIMESEARCH_BINARY;
     p.pid = fork();
-    if (p.pid == 0) exec_child(p, child_in, child_out);
+    if (p.pid == 0) exec_child(p, program, child_in, child_out);
     if (child_in >= 0) close(child_in);
     if (child_out >= 0) close(child_out);
     return p;
@@ -148,18 +233,14 @@ ProgramRun finish_program(StartedProgram& p) {
     int wait_status = 0;
     auto pause = std::chrono::microseconds(200);
     std::string piped;
-    bool signalled = false;
+    // A run that ends before it writes is not signalled: its status says so.
+    if (p.setup.signal != 0 && wait_until_writing(p)) kill(p.pid, p.setup.signal);
     while (waitpid(p.pid, &wait_status, WNOHANG) == 0) {
         if (Clock::now() > deadline) {
             kill(p.pid, SIGKILL);
             waitpid(p.pid, &wait_status, 0);
             run.timed_out = true;
             break;
-        }
-        if (p.setup.signal != 0 && !signalled &&
-            Clock::now() > started + std::chrono::milliseconds(p.setup.signal_after_ms)) {
-            kill(p.pid, p.setup.signal);
-            signalled = true;
         }
         serve_pipes(p, piped, started);
         std::this_thread::sleep_for(pause);
