@@ -58,7 +58,8 @@ void prepare_run_directory(StartedProgram& p) {
     write_file(dir / "stdin", setup.input);
     if (setup.as_nobody) {
         fs::permissions(dir, fs::perms::all);
-        fs::permissions(work_dir_of(p), fs::perms::all);
+        // A caller's own working directory keeps the mode it was given.
+        if (setup.work_dir.empty()) fs::permissions(work_dir_of(p), fs::perms::all);
     }
     if (setup.preset_result_file) write_file(work_dir_of(p) / "Prime.txt", setup.result_file);
     if (setup.prepare != nullptr) setup.prepare(work_dir_of(p).string());
@@ -87,21 +88,14 @@ ProgramRun run_program(const ProgramSetup& setup) {
     return finish_program(started);
 }
 
-namespace {
-
-// Polls until `ready` holds while the program runs; false when it ended or
-// its timeout passed first.
-template <typename Ready>
-bool wait_while_running(const StartedProgram& p, Ready ready) {
+bool wait_while_running(const StartedProgram& p, const std::function<bool()>& ready) {
     const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(p.setup.timeout_seconds);
     while (std::chrono::steady_clock::now() < deadline && still_running(p)) {
         if (ready()) return still_running(p);
-        std::this_thread::sleep_for(std::chrono::microseconds(100));
+        std::this_thread::sleep_for(std::chrono::microseconds(50));
     }
     return false;
 }
-
-}  // namespace
 
 bool wait_until_writing(StartedProgram& p) {
     return wait_while_running(p, [&p] { return holds_new_file_with_bytes(p); });

@@ -1,6 +1,7 @@
 // Runs the built program as a process with arguments and scripted input.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -71,6 +72,9 @@ struct StartedProgram {
 StartedProgram start_program(const ProgramSetup& setup);
 ProgramRun finish_program(StartedProgram& started);
 
+// Waits until `ready` holds while the program still runs; false when the
+// program ended first, or its timeout passed.
+bool wait_while_running(const StartedProgram& started, const std::function<bool()>& ready);
 // Waits until the program is writing a new result file: a file beside or
 // instead of the old Prime.txt that holds some bytes, while the program
 // still runs. False when it ended first, or its timeout passed.

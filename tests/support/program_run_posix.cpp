@@ -182,19 +182,26 @@ bool still_running(const StartedProgram& p) {
            info.si_pid == 0;
 }
 
-// Linux: a regular file among the program's descriptors past the standard
-// three, with bytes in it, that is not the old Prime.txt (which a large run
-// holds open too).
+// Linux: a regular file in the working directory among the program's
+// descriptors, with bytes in it, that is not the old Prime.txt (which a
+// large run holds open too). Files elsewhere, such as the libraries the
+// loader opens, do not count.
 bool holds_new_file_with_bytes(const StartedProgram& p) {
     const std::string fds = "/proc/" + std::to_string(p.pid) + "/fd";
+    const std::string work = fs::absolute(work_dir_of(p)).string() + "/";
     struct stat old{};
-    const bool has_old = lstat((work_dir_of(p) / "Prime.txt").c_str(), &old) == 0;
+    const bool has_old = lstat((work + "Prime.txt").c_str(), &old) == 0;
     DIR* listing = opendir(fds.c_str());
     if (listing == nullptr) return false;
     bool found = false;
     for (const dirent* entry; !found && (entry = readdir(listing)) != nullptr;) {
+        const std::string fd = fds + "/" + entry->d_name;
+        char target[4096];
+        const ssize_t length = readlink(fd.c_str(), target, sizeof target);
         struct stat st{};
-        if (std::atoi(entry->d_name) < 3 || stat((fds + "/" + entry->d_name).c_str(), &st) != 0) continue;
+        if (length <= 0 || std::string(target, static_cast<std::size_t>(length)).rfind(work, 0) != 0 ||
+            stat(fd.c_str(), &st) != 0)
+            continue;
         const bool is_old = has_old && st.st_dev == old.st_dev && st.st_ino == old.st_ino;
         found = S_ISREG(st.st_mode) && st.st_size > 0 && !is_old;
     }
