@@ -2,7 +2,9 @@
 // beside the old one, which takes the old one's name in one step at the end
 // when it can take over everything the old one had (owner, group, mode,
 // attributes). Otherwise the finished content is written into the old file
-// in place, which keeps all of that.
+// in place, which keeps all of that: one run at a time, and only once the
+// whole content is sure to fit, so that a failure before the copy leaves
+// the old file as it was.
 #pragma once
 
 #include <cstdint>
@@ -12,7 +14,10 @@ struct Replacement {
     int fd = -1;
     bool named = false;    // the new file has a name of its own until the end
     bool preallocated = false;  // room given up front, the unused rest to drop
-    char temp_name[64] = {};
+    // Made in the temporary directory, as no file could be made beside the
+    // old one: it can only be copied into the old file.
+    bool elsewhere = false;
+    char temp_name[256] = {};
 };
 
 // Starts replacing `name` in the current directory. Refuses (false, nothing

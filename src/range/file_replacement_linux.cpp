@@ -1,13 +1,18 @@
 // A file replaced whole or not at all, on Linux. The new file is
-// created exclusively beside the old one; where the system has O_TMPFILE it
-// has no name, so an interrupted run leaves nothing behind, and it is linked
-// in at the end. Where it has a name all along, the termination signals
-// remove it before they end the process. rename() then puts it in place of
+// created exclusively beside the old one (in the temporary directory when
+// the old one's directory allows no new file); where the system has
+// O_TMPFILE it has no name, so an interrupted run leaves nothing behind, and
+// it is linked in at the end. Where it has a name all along, every signal
+// that ends the process removes it first. rename() then puts it in place of
 // the old name in one step, without following a link that may stand there.
+// Whatever the way, the old file is locked (flock) from the moment it is
+// looked at for the last time until it has been replaced or rewritten, so
+// that two runs never write into it at once nor rename over it mid-copy.
 #include "range/file_replacement.hpp"
 
 #include <fcntl.h>
 #include <signal.h>
+#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -15,8 +20,8 @@
 #include <algorithm>
 #include <cerrno>
 #include <cstdio>
+#include <cstdlib>
 #include <cstring>
-#include <iterator>
 #include <system_error>
 #include <thread>
 
@@ -24,13 +29,33 @@
 
 namespace {
 
-// The signals that end a process by default, and what they did before the
-// new file had a name.
-constexpr int ending_signals[] = {SIGINT, SIGTERM, SIGHUP, SIGQUIT};
-struct sigaction before_naming[std::size(ending_signals)];
+// Every signal whose default action ends the process and which can be
+// caught: the user's (Ctrl+C, Ctrl+\\, a closed terminal, kill), a closed
+// pipe, the timers, the CPU limit, the real-time ones. SIGKILL cannot be
+// caught. The faults (SIGSEGV and the like) are the sanitizers' to report.
+// SIGXFSZ is ignored from the start: a write past the size limit fails.
+constexpr int fixed_ending_signals[] = {SIGINT,    SIGTERM, SIGHUP,  SIGQUIT, SIGPIPE, SIGALRM,
+                                        SIGUSR1,   SIGUSR2, SIGXCPU, SIGVTALRM, SIGPROF, SIGPOLL,
+                                        SIGSTKFLT, SIGPWR};
 
-// The new file's name while it stands in the directory, for the handler.
-char named_file[64];
+template <typename Each>
+void for_each_ending_signal(Each each) {
+    for (const int sig : fixed_ending_signals) each(sig);
+    for (int sig = SIGRTMIN; sig <= SIGRTMAX; ++sig) each(sig);
+}
+
+sigset_t ending_signals() {
+    sigset_t set;
+    sigemptyset(&set);
+    for_each_ending_signal([&set](int sig) { sigaddset(&set, sig); });
+    return set;
+}
+
+// What each signal did before the new file had a name.
+struct sigaction before_naming[NSIG];
+
+// The new file's name while it stands in a directory, for the handler.
+char named_file[sizeof Replacement::temp_name];
 volatile sig_atomic_t file_is_named = 0;
 
 extern "C" void remove_named_file_and_end(int sig) {
@@ -47,17 +72,17 @@ void guard_name(const char* name) {
     remove.sa_handler = remove_named_file_and_end;
     remove.sa_flags = SA_RESETHAND | SA_NODEFER;
     sigemptyset(&remove.sa_mask);
-    for (std::size_t i = 0; i < std::size(ending_signals); ++i) {
-        sigaction(ending_signals[i], nullptr, &before_naming[i]);
-        // A signal the user chose to ignore (nohup) stays ignored.
-        if (before_naming[i].sa_handler != SIG_IGN) sigaction(ending_signals[i], &remove, nullptr);
-    }
+    for_each_ending_signal([&remove](int sig) {
+        sigaction(sig, nullptr, &before_naming[sig]);
+        // A signal the user chose to ignore (nohup) stays ignored, and one
+        // the program handles itself keeps its handler.
+        if (before_naming[sig].sa_handler == SIG_DFL) sigaction(sig, &remove, nullptr);
+    });
 }
 
 void release_name() {
     if (!file_is_named) return;
-    for (std::size_t i = 0; i < std::size(ending_signals); ++i)
-        sigaction(ending_signals[i], &before_naming[i], nullptr);
+    for_each_ending_signal([](int sig) { sigaction(sig, &before_naming[sig], nullptr); });
     file_is_named = 0;
 }
 
@@ -81,12 +106,13 @@ Standing look_at(const char* name, struct stat& st) {
                                                              : Standing::refused;
 }
 
-// Gives the new file a fresh name that says what it is: a link for a file
+// Gives the new file a fresh name, `name` and what it is: a link for a file
 // made by O_TMPFILE (`fd` given), or a new empty file (`fd` -1).
 bool make_named(Replacement& r, const char* name, int fd, mode_t mode) {
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
-        std::snprintf(r.temp_name, sizeof r.temp_name, "%s.incomplete-%ld-%u", name,
-                      static_cast<long>(getpid()), attempt);
+        const int length = std::snprintf(r.temp_name, sizeof r.temp_name, "%s.incomplete-%ld-%u", name,
+                                          static_cast<long>(getpid()), attempt);
+        if (length < 0 || static_cast<std::size_t>(length) >= sizeof r.temp_name) return false;
         guard_name(r.temp_name);
         if (fd >= 0) {
             char path[64];
@@ -211,11 +237,104 @@ bool can_link_unnamed() {
     return stat("/proc/self/fd", &st) == 0;
 }
 
-// The new file's content goes into the old file; the new file is dropped.
-bool replace_in_place(Replacement& r, const char* name, const struct stat& old) {
-    const bool ok = write_in_place(r.fd, name, old);
+// The system's temporary directory, where the new file goes when the old
+// one's directory takes no new file.
+const char* temporary_directory() {
+    const char* dir = std::getenv("TMPDIR");
+    return dir != nullptr && dir[0] == '/' && std::strlen(dir) < 160 ? dir : "/tmp";
+}
+
+// A new file in the temporary directory, only ever copied into the old file.
+bool begin_elsewhere(Replacement& r, const char* name) {
+    const char* dir = temporary_directory();
+    if (can_link_unnamed()) r.fd = open(dir, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
+    char in_dir[sizeof r.temp_name];
+    std::snprintf(in_dir, sizeof in_dir, "%s/%s", dir, name);
+    if (r.fd < 0 && !make_named(r, in_dir, -1, 0600)) return false;
+    r.elsewhere = true;
+    return true;
+}
+
+bool same_file(const struct stat& a, const struct stat& b) { return a.st_dev == b.st_dev && a.st_ino == b.st_ino; }
+
+// The old file, open for writing and locked against every other run's
+// replacement of it; -1 when what stands at `name` is no longer it (then
+// look again). A run that holds the lock finishes within moments.
+int lock_old_file(const char* name, const struct stat& old) {
+    const int fd = open(name, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) return -1;
+    struct stat held, now;
+    int locked;
+    while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
+    }
+    // The file may have been replaced while this run waited for it.
+    if (locked == 0 && fstat(fd, &held) == 0 && same_file(held, old) && lstat(name, &now) == 0 &&
+        same_file(now, old))
+        return fd;
+    close(fd);
+    return -1;
+}
+
+// The new file's content goes into the old file `target`; the new file is
+// dropped. Every ending signal waits until the copy is done, so that it
+// never leaves the old file half overwritten.
+bool replace_in_place(Replacement& r, int target) {
+    const sigset_t ending = ending_signals();
+    sigset_t before;
+    sigprocmask(SIG_BLOCK, &ending, &before);
+    const bool ok = write_in_place(r.fd, target);
     abandon_replacement(r);
+    sigprocmask(SIG_SETMASK, &before, nullptr);
     return ok;
+}
+
+// Renames the new file over `name`. False, the new file kept, when the
+// directory refuses.
+bool move_into_place(Replacement& r, const char* name) {
+    drop_unused_room(r);
+    if (!r.named && !make_named(r, name, r.fd, 0)) return false;
+    if (rename(r.temp_name, name) != 0) return false;
+    release_name();
+    r.named = false;
+    close(r.fd);
+    r.fd = -1;
+    return true;
+}
+
+enum class Outcome { done, failed, look_again };
+
+// The end of the run over the old file `old`, locked as `target`, which
+// this closes (or, replaced and large, hands on to be let go of).
+Outcome replace_locked(Replacement& r, const char* name, int target, const struct stat& old) {
+    // A file with another name too is not written through: this name gets
+    // the new file and the other keeps its content.
+    const bool alone = old.st_nlink == 1;
+    bool renamed = false;
+    if (!r.elsewhere) {
+        const bool taken_over = take_over_attributes(r.fd, name, old);
+        if (!taken_over && !alone) take_over_what_may_be(r.fd, name, old);
+        renamed = (taken_over || !alone) && move_into_place(r, name);
+    }
+    if (renamed && static_cast<std::uint64_t>(old.st_size) >= large_file) {
+        let_go_of_old_file(target);
+        return Outcome::done;
+    }
+    // Otherwise, and where the directory lets the user write the file but
+    // not replace it (a sticky one that is not the user's, or one that
+    // takes no new file at all), the old file takes the content.
+    const bool ok = renamed || (r.fd >= 0 && alone && replace_in_place(r, target));
+    close(target);
+    return ok ? Outcome::done : Outcome::failed;
+}
+
+Outcome finish_once(Replacement& r, const char* name) {
+    // What stands at `name` may have changed during a long run: look again.
+    struct stat old;
+    const Standing standing = look_at(name, old);
+    if (standing == Standing::refused || (standing == Standing::absent && r.elsewhere)) return Outcome::failed;
+    if (standing == Standing::absent) return move_into_place(r, name) ? Outcome::done : Outcome::failed;
+    const int target = lock_old_file(name, old);
+    return target < 0 ? Outcome::look_again : replace_locked(r, name, target, old);
 }
 
 }  // namespace
@@ -228,7 +347,8 @@ bool begin_replacement(Replacement& r, const char* name, std::uint64_t expected_
     // Until the end, the new file is no more open to others than the old one.
     const mode_t mode = standing == Standing::replaceable ? (old.st_mode & 0777) : 0666;
     if (can_link_unnamed()) r.fd = open(".", O_TMPFILE | O_RDWR | O_CLOEXEC, mode);
-    if (r.fd < 0 && !make_named(r, name, -1, mode)) return false;
+    if (r.fd < 0 && !make_named(r, name, -1, mode))
+        return standing == Standing::replaceable && begin_elsewhere(r, name);
     // A rename over an existing file makes ext4 allocate the new file's
     // delayed blocks there and then (auto_da_alloc): for a large file the
     // user would wait for that at the end. Blocks given up front have
@@ -240,39 +360,11 @@ bool begin_replacement(Replacement& r, const char* name, std::uint64_t expected_
 }
 
 bool finish_replacement(Replacement& r, const char* name) {
-    // What stands at `name` may have changed during a long run: look again.
-    struct stat old;
-    const Standing standing = look_at(name, old);
-    if (standing == Standing::refused) {
-        abandon_replacement(r);
-        return false;
-    }
-    if (standing == Standing::replaceable) {
-        const bool taken_over = take_over_attributes(r.fd, name, old);
-        // A file with another name too is not written through: this name
-        // gets the new file and the other keeps its content.
-        if (!taken_over && old.st_nlink == 1) return replace_in_place(r, name, old);
-    }
-    drop_unused_room(r);
-    bool ok = r.named || make_named(r, name, r.fd, 0);
-    if (close(r.fd) != 0) ok = false;
-    r.fd = -1;
-    const int held = standing == Standing::replaceable ? open_if_large(name, old) : -1;
-    if (ok && rename(r.temp_name, name) == 0) {
-        release_name();
-        r.named = false;
-        let_go_of_old_file(held);
-        return true;
-    }
-    if (held >= 0) close(held);
-    // A directory may let the user write the file but not replace it (a
-    // sticky one that is not the user's): the old file takes the content.
-    if (ok && standing == Standing::replaceable && old.st_nlink == 1) {
-        r.fd = open(r.temp_name, O_RDONLY | O_NOFOLLOW | O_CLOEXEC);
-        if (r.fd >= 0) return replace_in_place(r, name, old);
-    }
-    abandon_replacement(r);
-    return false;
+    Outcome outcome = Outcome::look_again;
+    for (unsigned attempt = 0; attempt < 100 && outcome == Outcome::look_again; ++attempt)
+        outcome = finish_once(r, name);
+    if (outcome != Outcome::done) abandon_replacement(r);
+    return outcome == Outcome::done;
 }
 
 void abandon_replacement(Replacement& r) {

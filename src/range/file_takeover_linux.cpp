@@ -3,15 +3,12 @@
 #include "range/file_takeover_linux.hpp"
 
 #include <fcntl.h>
-#include <signal.h>
 #include <sys/xattr.h>
 #include <unistd.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
-#include <initializer_list>
-
-#include "console/stream_io.hpp"
 
 namespace {
 
@@ -54,6 +51,8 @@ bool same_owner(int fd, const struct stat& old) {
     return fchown(fd, old.st_uid, old.st_gid) == 0;
 }
 
+bool same_group(int fd, const struct stat& old) { return fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0; }
+
 // Last, since a change of owner clears the set-user and set-group bits.
 bool same_mode(int fd, const struct stat& old) {
     struct stat now;
@@ -61,19 +60,32 @@ bool same_mode(int fd, const struct stat& old) {
            (now.st_mode & 07777) == (old.st_mode & 07777);
 }
 
-bool copy_content(int source, int target) {
-    if (ftruncate(target, 0) != 0) return false;
-    off_t at = 0;
-    for (;;) {
-        const ssize_t n = pread(source, value, sizeof value, at);
-        if (n == 0) return true;
-        if (n < 0) {
-            if (errno == EINTR) continue;
+// Copies the bytes from `from` up to `to` of `source` to the same places in `target`.
+bool copy_range(int source, int target, off_t from, off_t to) {
+    while (from < to) {
+        const std::size_t want = static_cast<std::size_t>(std::min<off_t>(to - from, sizeof value));
+        const ssize_t got = pread(source, value, want, from);
+        if (got <= 0) {
+            if (got < 0 && errno == EINTR) continue;
             return false;
         }
-        if (!write_all(target, value, static_cast<std::size_t>(n))) return false;
-        at += n;
+        for (ssize_t put = 0; put < got;) {
+            const ssize_t n = pwrite(target, value + put, static_cast<std::size_t>(got - put), from + put);
+            if (n < 0 && errno == EINTR) continue;
+            if (n <= 0) return false;
+            put += n;
+        }
+        from += got;
     }
+    return true;
+}
+
+// Back to the old length after a failure before the old bytes were touched.
+// Room reserved past the end goes with it where the file system drops it
+// at an unchanged length; elsewhere it stays reserved, which harms nothing.
+bool give_back(int target, off_t old_size) {
+    [[maybe_unused]] const int ignored = ftruncate(target, old_size);
+    return false;
 }
 
 }  // namespace
@@ -82,22 +94,23 @@ bool take_over_attributes(int fd, const char* name, const struct stat& old) {
     return same_extended_attributes(fd, name) && same_owner(fd, old) && same_mode(fd, old);
 }
 
-bool write_in_place(int source, const char* name, const struct stat& old) {
-    // Never through a link, never into a FIFO planted meanwhile (O_NONBLOCK
-    // keeps the open from waiting for a reader), only into the file looked at.
-    const int target = open(name, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-    if (target < 0) return false;
-    struct stat now;
-    bool ok = fstat(target, &now) == 0 && S_ISREG(now.st_mode) && now.st_dev == old.st_dev &&
-              now.st_ino == old.st_ino && now.st_nlink == 1;
-    // An interrupt now would leave the old file half overwritten: the copy is
-    // finished first, and the signal then ends the process as usual.
-    sigset_t ending, before;
-    sigemptyset(&ending);
-    for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) sigaddset(&ending, sig);
-    sigprocmask(SIG_BLOCK, &ending, &before);
-    ok = ok && copy_content(source, target);
-    if (close(target) != 0) ok = false;
-    sigprocmask(SIG_SETMASK, &before, nullptr);
-    return ok;
+void take_over_what_may_be(int fd, const char* name, const struct stat& old) {
+    same_extended_attributes(fd, name);
+    if (!same_owner(fd, old)) same_group(fd, old);
+    same_mode(fd, old);
+}
+
+bool write_in_place(int source, int target) {
+    struct stat content, now;
+    if (fstat(source, &content) != 0 || fstat(target, &now) != 0) return false;
+    const off_t size = content.st_size, old_size = now.st_size;
+    // Reserving also fills any holes of a sparse old file. Without it (NFS
+    // before 4.2, some FUSE file systems) the tail written first is the
+    // test: overwriting the old bytes needs no new room.
+    if (size > 0 && fallocate(target, FALLOC_FL_KEEP_SIZE, 0, size) != 0 && errno != EOPNOTSUPP &&
+        errno != ENOSYS)
+        return give_back(target, old_size);
+    if (size > old_size && !copy_range(source, target, old_size, size)) return give_back(target, old_size);
+    return copy_range(source, target, 0, std::min(size, old_size)) && ftruncate(target, size) == 0 &&
+           fdatasync(target) == 0;
 }

@@ -10,7 +10,15 @@
 // on its own; false when something could not be carried over.
 bool take_over_attributes(int fd, const char* name, const struct stat& old);
 
-// Writes the whole content of `source` into the file at `name`, which must
-// still be `old` and have no other name; the termination signals wait until
-// the copy is done. False when the file could not be written.
-bool write_in_place(int source, const char* name, const struct stat& old);
+// For a file with a second name, which keeps the old file's content: gives
+// the new file what this process may of the old one's owner, group, mode
+// and extended attributes (as another user: the group only if it is one of
+// this user's, the permission bits and the ACL).
+void take_over_what_may_be(int fd, const char* name, const struct stat& old);
+
+// Writes the whole content of `source` into `target`, the old file: first
+// makes sure it fits (room reserved where the file system can, the part
+// past the old end written first), so that a full disk or a size limit is
+// met while the old content is still whole and leaves it so; then the rest
+// from the start, the length, and the data synced. False on failure.
+bool write_in_place(int source, int target);

@@ -495,7 +495,9 @@ TEST(ResultFile, ANamedNewFileLeavesNothingBehindHoweverTheRunEnds) {
     const ProgramRun run = expect_golden_run(written, setup);
     EXPECT_EQ(mask_times(run.result_file), written.file);
     EXPECT_EQ(run.work_files.size(), 1u);
-    for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT}) {
+    // Every signal that ends the process and can be caught; SIGQUIT and
+    // SIGXCPU would dump core.
+    for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1, SIGXCPU, SIGRTMIN + 3}) {
         setup.input = "4\n1\n2000000000\n\n1\n";
         setup.preset_result_file = true;
         setup.result_file = earlier;
