@@ -52,19 +52,45 @@ bool same_security(HANDLE file, const wchar_t* name) {
     return ok;
 }
 
-bool copy_content(HANDLE source, HANDLE target) {
+// Copies the bytes from `from` up to `to` of `source` to the same places in
+// `target`, at offsets given with each call (the handles are synchronous).
+bool copy_range(HANDLE source, HANDLE target, ULONGLONG from, ULONGLONG to) {
     static char block[65536];
-    LARGE_INTEGER start{};
-    if (!SetFilePointerEx(source, start, nullptr, FILE_BEGIN) ||
-        !SetFilePointerEx(target, start, nullptr, FILE_BEGIN) || !SetEndOfFile(target))
-        return false;
-    for (;;) {
-        DWORD got = 0;
-        if (!ReadFile(source, block, sizeof block, &got, nullptr)) return false;
-        if (got == 0) return FlushFileBuffers(target) != 0;
-        DWORD put = 0;
-        if (!WriteFile(target, block, got, &put, nullptr) || put != got) return false;
+    while (from < to) {
+        OVERLAPPED at{};
+        at.Offset = static_cast<DWORD>(from);
+        at.OffsetHigh = static_cast<DWORD>(from >> 32);
+        const DWORD want = static_cast<DWORD>(to - from < sizeof block ? to - from : sizeof block);
+        DWORD got = 0, put = 0;
+        if (!ReadFile(source, block, want, &got, &at) || got == 0) return false;
+        if (!WriteFile(target, block, got, &put, &at) || put != got) return false;
+        from += got;
     }
+    return true;
+}
+
+bool set_length(HANDLE file, ULONGLONG length) {
+    LARGE_INTEGER at;
+    at.QuadPart = static_cast<LONGLONG>(length);
+    return SetFilePointerEx(file, at, nullptr, FILE_BEGIN) && SetEndOfFile(file);
+}
+
+ULONGLONG length_of(HANDLE file, bool& ok) {
+    LARGE_INTEGER size{};
+    ok = ok && GetFileSizeEx(file, &size);
+    return static_cast<ULONGLONG>(size.QuadPart);
+}
+
+bool copy_content(HANDLE source, HANDLE target) {
+    bool ok = true;
+    const ULONGLONG size = length_of(source, ok), old_size = length_of(target, ok);
+    if (!ok) return false;
+    if (size > old_size && !copy_range(source, target, old_size, size)) {
+        set_length(target, old_size);
+        return false;
+    }
+    return copy_range(source, target, 0, size < old_size ? size : old_size) && set_length(target, size) &&
+           FlushFileBuffers(target);
 }
 
 }  // namespace
@@ -111,6 +137,9 @@ bool write_in_place(HANDLE source, const wchar_t* name) {
     BY_HANDLE_FILE_INFORMATION info;
     bool ok = GetFileType(target) == FILE_TYPE_DISK && GetFileInformationByHandle(target, &info) &&
               !(info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && info.nNumberOfLinks == 1;
+    // Held until the handle is closed; another run waits here meanwhile.
+    OVERLAPPED whole{};
+    ok = ok && LockFileEx(target, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole);
     ok = ok && copy_content(source, target);
     return CloseHandle(target) && ok;
 }

@@ -20,7 +20,11 @@ bool is_link(const wchar_t* name);
 bool take_over_attributes(HANDLE file, const wchar_t* temp_name, const wchar_t* name);
 
 // Writes the whole content of `source` into the file at `name`, which must
-// be a plain file with no other name; false when it could not be written.
+// be a plain file with no other name, holding a lock over all of it so that
+// two runs never write it at once. The part past the old end is written
+// first, so that a full disk is met while the old content is still whole
+// (and then cut off again); then the rest from the start, and the length.
+// False when it could not be written.
 bool write_in_place(HANDLE source, const wchar_t* name);
 
 // How many names the file at `name` has (0 when it cannot be looked at).

@@ -113,12 +113,12 @@ bool still_running(const StartedProgram& p) {
     return p.process != nullptr && WaitForSingleObject(static_cast<HANDLE>(p.process), 0) == WAIT_TIMEOUT;
 }
 
-// Windows: the new file is named, beside the old one.
+// Windows: the program's new file is named after it, beside the old one.
 bool holds_new_file_with_bytes(const StartedProgram& p) {
+    const std::string own = "Prime.txt.incomplete-" + std::to_string(GetProcessId(static_cast<HANDLE>(p.process))) + "-";
     std::error_code error;
     for (const auto& entry : fs::directory_iterator(work_dir_of(p), error))
-        if (entry.path().filename() != "Prime.txt" && entry.is_regular_file(error) &&
-            entry.file_size(error) > 0 && !error)
+        if (entry.path().filename().string().rfind(own, 0) == 0 && entry.file_size(error) > 0 && !error)
             return true;
     return false;
 }
