@@ -8,12 +8,17 @@
 // batch depends on nothing but its primes, the prime before them and where
 // the lines stand, all known when it is sieved. A batch is a stretch of the
 // sieve's wheel bytes, read by the list writer as they are. Memory stays
-// 64 batches of 4 KiB and 2 MiB of text.
+// 64 batches of 4 KiB and 2 MiB of text. A side that must wait sleeps (a
+// slow screen or a paused reader costs no CPU), and is woken only once a
+// quarter of the ring is ready for it, so that the other side rings seldom.
 #include "range/prime_pipeline.hpp"
 
+#include <algorithm>
 #include <atomic>
+#include <initializer_list>
 
 #include "number/prime_scan.hpp"
+#include "range/sleeper.hpp"
 #include "range/worker.hpp"
 
 namespace {
@@ -36,11 +41,14 @@ struct Slot {
     std::uint64_t text_end;     // text written when it was done
 };
 
+// Progress is stored and read with memory_order_seq_cst, as the sleepers need.
 struct Ring {
     Slot slots[ring_size];
     std::atomic<unsigned> filled{0}, taken{0};  // batches so far, each side
     char text[text_ring_size];
     std::atomic<std::uint64_t> text_freed{0};   // text the caller is done with
+    // The writer waits for batches, the sieve for room in either ring.
+    Sleeper writer, sieve_for_batches, sieve_for_text;
 };
 
 // The sieve's state and the ring are far larger than a small stack.
@@ -56,8 +64,11 @@ struct Ahead {
 };
 Ahead ahead;
 
-void wait_until(const std::atomic<unsigned>& value, unsigned at_least) {
-    while (value.load(std::memory_order_acquire) < at_least) yield_processor();
+// Waits until `value` reaches `at_least`, asking to be woken once it has
+// gone `more` further (no further than `most`).
+void wait_until(Sleeper& sleeper, const std::atomic<unsigned>& value, unsigned at_least, unsigned more,
+                unsigned most, Sleeper* partner = nullptr) {
+    wait_for(sleeper, std::min(at_least + more, most), [&] { return value.load() >= at_least; }, partner);
 }
 
 PrimeBatch batch_of(const Slot& slot) {
@@ -86,7 +97,9 @@ void format_ahead(Slot& slot) {
     const std::size_t room = first_room + (ahead.two ? prime_list_room(slot.count, ahead.second.per_line) : 0);
     std::uint64_t at = ahead.text_written;
     if (text_ring_size - at % text_ring_size < room) at += text_ring_size - at % text_ring_size;
-    while (at + room - ring.text_freed.load(std::memory_order_acquire) > text_ring_size) yield_processor();
+    const std::uint64_t needed = at + room > text_ring_size ? at + room - text_ring_size : 0;
+    wait_for(ring.sieve_for_text, std::min(needed + text_ring_size / 4, ahead.text_written),
+             [needed] { return ring.text_freed.load() >= needed; }, &ring.writer);
     char* const start = ring.text + at % text_ring_size;
     char* end = start;
     if (ahead.two) {
@@ -108,15 +121,17 @@ void format_ahead(Slot& slot) {
 
 void sieve_into_ring(void*) {
     for (unsigned n = 0;; ++n) {
-        wait_until(ring.taken, n < ring_size ? 0 : n - ring_size + 1);
+        wait_until(ring.sieve_for_batches, ring.taken, n < ring_size ? 0 : n - ring_size + 1, ring_size / 4, n,
+                   &ring.writer);
         Slot& slot = ring.slots[n % ring_size];
         const bool more = fill(slot);
-        const unsigned behind = n - ring.taken.load(std::memory_order_acquire);
+        const unsigned behind = n - ring.taken.load();
         slot.formatted = slot.count != 0 && behind >= ahead.help_when_behind;
         if (slot.formatted) format_ahead(slot);
         move_list_on(ahead.first, slot.count);
         if (ahead.two) move_list_on(ahead.second, slot.count);
-        ring.filled.store(n + 1, std::memory_order_release);
+        ring.filled.store(n + 1);
+        progress_made(ring.writer, n + 1, !more);
         if (!more) return;
     }
 }
@@ -132,7 +147,21 @@ void write_formatted(PrimeList& first, PrimeList* second, const Slot& slot) {
     const char* text = ring.text + slot.text_at;
     write_formatted_list(first, text, slot.text_size[0], slot.count);
     if (second != nullptr) write_formatted_list(*second, text + slot.second_at, slot.text_size[1], slot.count);
-    ring.text_freed.store(slot.text_end, std::memory_order_release);
+    ring.text_freed.store(slot.text_end);
+    progress_made(ring.sieve_for_text, slot.text_end);
+}
+
+void close_sleepers() {
+    for (Sleeper* sleeper : {&ring.writer, &ring.sieve_for_batches, &ring.sieve_for_text})
+        close_doorbell(sleeper->bell);
+}
+
+bool open_sleepers() {
+    if (open_doorbell(ring.writer.bell) && open_doorbell(ring.sieve_for_batches.bell) &&
+        open_doorbell(ring.sieve_for_text.bell))
+        return true;
+    close_sleepers();
+    return false;
 }
 
 std::uint32_t list_here(PrimeList& first, PrimeList* second) {
@@ -156,11 +185,14 @@ std::uint32_t list_primes(Number lo, Number hi, PrimeList& first, PrimeList* sec
     if (help_when_behind == help_by_default) help_when_behind = second != nullptr ? 4 : 16;
     ahead = {first, second != nullptr ? *second : PrimeList{}, second != nullptr, 0, help_when_behind};
     Worker worker;
-    if (hi - lo < shortest_parallel || !start_worker(worker, sieve_into_ring, nullptr))
+    if (hi - lo < shortest_parallel || !open_sleepers()) return list_here(first, second);
+    if (!start_worker(worker, sieve_into_ring, nullptr)) {
+        close_sleepers();
         return list_here(first, second);
+    }
     std::uint32_t count = 0;
     for (unsigned n = 0;; ++n) {
-        wait_until(ring.filled, n + 1);
+        wait_until(ring.writer, ring.filled, n + 1, ring_size / 4, n + ring_size);
         const Slot& slot = ring.slots[n % ring_size];
         if (ends_range(slot)) break;
         if (slot.formatted)
@@ -168,8 +200,10 @@ std::uint32_t list_primes(Number lo, Number hi, PrimeList& first, PrimeList* sec
         else
             write_batch(first, second, batch_of(slot));
         count += static_cast<std::uint32_t>(slot.count);
-        ring.taken.store(n + 1, std::memory_order_release);
+        ring.taken.store(n + 1);
+        progress_made(ring.sieve_for_batches, n + 1);
     }
     join_worker(worker);
+    close_sleepers();
     return count;
 }

@@ -14,6 +14,3 @@ bool start_worker(Worker& worker, void (*work)(void*), void* arg);
 
 // Waits for the thread to end.
 void join_worker(Worker& worker);
-
-// Lets the other thread run while this one waits for it.
-void yield_processor();

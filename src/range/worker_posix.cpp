@@ -2,7 +2,6 @@
 #include "range/worker.hpp"
 
 #include <pthread.h>
-#include <sched.h>
 
 namespace {
 
@@ -28,5 +27,3 @@ void join_worker(Worker& worker) {
     pthread_join(*static_cast<pthread_t*>(worker.handle), nullptr);
     worker.handle = nullptr;
 }
-
-void yield_processor() { sched_yield(); }

@@ -26,5 +26,3 @@ void join_worker(Worker& worker) {
     CloseHandle(worker.handle);
     worker.handle = nullptr;
 }
-
-void yield_processor() { SwitchToThread(); }

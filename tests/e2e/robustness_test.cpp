@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <string>
+#include <thread>
 #include <vector>
 
 #include "support/golden_session.hpp"
@@ -73,4 +74,24 @@ TEST(EndOfInput, AtEveryByteOfCompleteSessions) {
         }
         EXPECT_EQ(shown_before, session.out.size());
     }
+}
+
+TEST(Streams, AReaderThatPausesCostsNoProcessorTime) {
+    // Mode 3 over 1..3e7 lists on two threads; its reader stops reading
+    // once the pipe is full. Both threads then sleep: over a second the
+    // program uses a small fraction of it (a spinning thread used all).
+    ProgramSetup setup;
+    setup.input = "3\n1\n30000000\n\n1\n";
+    setup.paused_output_reader = true;
+    StartedProgram started = start_program(setup);
+    const bool waiting = wait_until_output_waits(started, 4096);
+    const double before = processor_seconds(started);
+    // A span of time to measure over, not a state to reach.
+    if (waiting) std::this_thread::sleep_for(std::chrono::seconds(1));
+    const double used = processor_seconds(started) - before;
+    const ProgramRun run = finish_program(started);
+    ASSERT_TRUE(waiting) << "the program ended before its output filled the pipe";
+    EXPECT_LT(used, 0.1);
+    EXPECT_EQ(run.status, 0);
+    EXPECT_NE(run.out.find("『 1857859個 』"), std::string::npos);  // primesieve's count
 }

@@ -53,6 +53,9 @@ struct ProgramSetup {
     int input_late_ms = 0;
     // Standard output a non-blocking pipe read slowly, a little at a time.
     bool slow_output_reader = false;
+    // Standard output a pipe that nobody reads until the run is finished:
+    // a reader that pauses, as `less` does.
+    bool paused_output_reader = false;
 };
 
 ProgramRun run_program(const ProgramSetup& setup);
@@ -82,6 +85,12 @@ bool wait_until_writing(StartedProgram& started);
 // Waits until the old Prime.txt differs from `earlier` while the program
 // still runs: it is being written in place. False as above.
 bool wait_until_rewriting(StartedProgram& started, const std::string& earlier);
+
+// Waits until the paused reader's pipe holds `bytes`, while the program
+// still runs; false as above.
+bool wait_until_output_waits(StartedProgram& started, std::size_t bytes);
+// The processor time the program has used so far, user and system, in seconds.
+double processor_seconds(const StartedProgram& started);
 
 // Stops the program where it stands, and lets it go on.
 void pause_program(StartedProgram& started);

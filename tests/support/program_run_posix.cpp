@@ -6,6 +6,7 @@
 #include <fcntl.h>
 #include <grp.h>
 #include <signal.h>
+#include <sys/ioctl.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -25,6 +26,9 @@
 #include <cstddef>
 #include <cstdlib>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
+#include <sstream>
 #include <string>
 #include <thread>
 
@@ -209,6 +213,26 @@ bool holds_new_file_with_bytes(const StartedProgram& p) {
     return found;
 }
 
+bool wait_until_output_waits(StartedProgram& p, std::size_t bytes) {
+    return wait_while_running(p, [&p, bytes] {
+        int queued = 0;
+        return ioctl(p.output_pipe, FIONREAD, &queued) == 0 && static_cast<std::size_t>(queued) >= bytes;
+    });
+}
+
+// Linux: the 14th and 15th fields of /proc/PID/stat, after the command's
+// name in brackets, in clock ticks.
+double processor_seconds(const StartedProgram& p) {
+    std::ifstream stat_file("/proc/" + std::to_string(p.pid) + "/stat");
+    std::string text((std::istreambuf_iterator<char>(stat_file)), std::istreambuf_iterator<char>());
+    std::istringstream fields(text.substr(text.rfind(')') + 2));
+    std::string field;
+    for (int n = 3; n < 14; ++n) fields >> field;
+    double user = 0, system = 0;
+    fields >> user >> system;
+    return (user + system) / static_cast<double>(sysconf(_SC_CLK_TCK));
+}
+
 void pause_program(StartedProgram& p) {
     kill(p.pid, SIGSTOP);
     siginfo_t info{};
@@ -225,6 +249,11 @@ StartedProgram start_program(const ProgramSetup& setup) {
     int child_in = -1, child_out = -1;
     if (s.input_late_ms > 0) p.input_pipe = nonblocking_pipe(true, child_in);
     if (s.slow_output_reader) p.output_pipe = nonblocking_pipe(false, child_out);
+    int paused[2];
+    if (s.paused_output_reader && pipe(paused) == 0) {
+        p.output_pipe = paused[0];
+        child_out = paused[1];
+    }
     const char* program = runs_as_another_user(s) ? program_for_other_users().c_str() : PRIMESEARCH_BINARY;
     p.pid = fork();
     if (p.pid == 0) exec_child(p, program, child_in, child_out);
@@ -264,7 +293,7 @@ ProgramRun finish_program(StartedProgram& p) {
     if (p.input_pipe >= 0) close(p.input_pipe);
     if (!run.timed_out && WIFEXITED(wait_status)) run.status = WEXITSTATUS(wait_status);
     if (!run.timed_out && WIFSIGNALED(wait_status)) run.signal = WTERMSIG(wait_status);
-    if (p.setup.slow_output_reader) run.out = piped;
+    if (p.setup.slow_output_reader || p.setup.paused_output_reader) run.out = piped;
     collect_run_files(p, run);
     return run;
 }

@@ -123,6 +123,22 @@ bool holds_new_file_with_bytes(const StartedProgram& p) {
     return false;
 }
 
+bool wait_until_output_waits(StartedProgram& p, std::size_t bytes) {
+    return wait_while_running(p, [&p, bytes] {
+        DWORD queued = 0;
+        return PeekNamedPipe(p.pipes->out.read, nullptr, 0, nullptr, &queued, nullptr) && queued >= bytes;
+    });
+}
+
+double processor_seconds(const StartedProgram& p) {
+    FILETIME created, ended, system, user;
+    if (!GetProcessTimes(static_cast<HANDLE>(p.process), &created, &ended, &system, &user)) return -1;
+    const auto seconds = [](const FILETIME& t) {
+        return static_cast<double>((static_cast<ULONGLONG>(t.dwHighDateTime) << 32) | t.dwLowDateTime) / 1e7;
+    };
+    return seconds(user) + seconds(system);
+}
+
 void pause_program(StartedProgram& p) { ntdll_call("NtSuspendProcess")(static_cast<HANDLE>(p.process)); }
 void resume_program(StartedProgram& p) { ntdll_call("NtResumeProcess")(static_cast<HANDLE>(p.process)); }
 
@@ -169,13 +185,15 @@ StartedProgram start_program(const ProgramSetup& setup) {
     CloseHandle(in);
     CloseHandle(out);
     if (err != out) CloseHandle(err);
-    p.pipes->out.start();
+    // A paused reader starts reading when the run is finished.
+    if (!setup.paused_output_reader) p.pipes->out.start();
     if (!setup.merge_err) p.pipes->err.start();
     return p;
 }
 
 ProgramRun finish_program(StartedProgram& p) {
     ProgramRun run;
+    if (p.setup.paused_output_reader) p.pipes->out.start();
     const auto process = static_cast<HANDLE>(p.process);
     if (process != nullptr) {
         // A run that ends before it writes is not killed: `signal` stays 0.
