@@ -37,12 +37,21 @@ def run(name, command, answers=None, stdout_to_file=False, again=False, side="ou
         stdin.seek(0)
         os.sync()
         start = time.perf_counter()
-        status = subprocess.call(command, stdin=stdin, stdout=subprocess.DEVNULL,
+        child = subprocess.Popen(command, stdin=stdin, stdout=subprocess.DEVNULL,
                                  stderr=subprocess.DEVNULL, cwd=work)
+        status, cpu = wait_for(child)
         elapsed = time.perf_counter() - start
     if status != 0:
         sys.exit(f"{name} failed with status {status}")
-    return elapsed
+    return elapsed, cpu
+
+
+def wait_for(child):
+    """The exit status and the processor time (user and system, of the
+    process and the children it waited for) from wait4's rusage."""
+    _, status, usage = os.wait4(child.pid, 0)
+    child.returncode = os.waitstatus_to_exitcode(status)
+    return child.returncode, usage.ru_utime + usage.ru_stime
 
 
 def measure_peak(name, command, answers=None, stdout_to_file=False):
@@ -58,19 +67,23 @@ def compare(title, ours, reference, limit, again=False):
     """Interleaves both commands ROUNDS times (after one run each, which
     leaves the files an "again" run replaces); prints the ratio of medians."""
     times = {"ours": [], "reference": []}
+    cpus = {"ours": [], "reference": []}
     for round_number in range(ROUNDS + (1 if again else 0)):
         a = run(*ours, again=again, side="ours")
         b = run(*reference, again=again, side="reference")
         if again and round_number == 0:
             continue
-        times["ours"].append(a)
-        times["reference"].append(b)
+        for side, (wall, cpu) in (("ours", a), ("reference", b)):
+            times[side].append(wall)
+            cpus[side].append(cpu)
     a = statistics.median(times["ours"])
     b = statistics.median(times["reference"])
+    a_cpu = statistics.median(cpus["ours"])
+    b_cpu = statistics.median(cpus["reference"])
     ratio = a / b
     verdict = "met" if ratio <= limit else "MISSED"
     print(f"{title:<58} {a * 1000:8.1f} ms / {b * 1000:8.1f} ms = {ratio:5.2f}"
-          f"  (target <= {limit})  {verdict}")
+          f"  (target <= {limit})  {verdict};  CPU {a_cpu * 1000:7.1f} ms / {b_cpu * 1000:7.1f} ms")
     return ratio <= limit
 
 
@@ -119,6 +132,35 @@ def compare_windows_builds():
         subprocess.run([wine_run, "--stop"])
 
 
+def paced_reader(pipe, bytes_per_second):
+    """Reads the pipe at the given pace, as a terminal draws."""
+    start, got = time.perf_counter(), 0
+    while chunk := pipe.read1(65536):
+        got += len(chunk)
+        ahead = got / bytes_per_second - (time.perf_counter() - start)
+        if ahead > 0:
+            time.sleep(ahead)
+
+
+def cpu_rows():
+    """The program's own processor time when its reader is slower than it:
+    mode 3 over 1..3e7 (on two threads) into a reader paced at 4 MB/s, and
+    the same into /dev/null."""
+    answers = mode(3, 30000000).encode()
+    with tempfile.TemporaryFile() as stdin:
+        stdin.write(answers)
+        stdin.seek(0)
+        child = subprocess.Popen([PROGRAM], stdin=stdin, stdout=subprocess.PIPE,
+                                 stderr=subprocess.DEVNULL, cwd=WORK)
+        paced_reader(child.stdout, 4e6)
+        _, paced = wait_for(child)
+    _, idle = run("mode 3 into /dev/null", [PROGRAM], mode(3, 30000000))
+    print(f"CPU, mode 3, 1 to 3e7, into a reader paced at 4 MB/s: {paced * 1000:7.1f} ms"
+          f"  (target <= 300 ms)  {'met' if paced <= 0.3 else 'MISSED'}")
+    print(f"CPU, mode 3, 1 to 3e7, into /dev/null:                {idle * 1000:7.1f} ms")
+    return paced <= 0.3
+
+
 def reference_rows():
     """The targets against the newest primesieve, built from its source."""
     ps = os.environ["PRIMESIEVE_REFERENCE"]
@@ -165,10 +207,13 @@ def system_rows():
 
 
 def main():
-    print(f"{ROUNDS} interleaved rounds each; medians of whole-process wall times\n")
+    print(f"{ROUNDS} interleaved rounds each; medians of whole-process wall times, "
+          "and of their CPU times (user + system, from wait4)\n")
     met = reference_rows() if "PRIMESIEVE_REFERENCE" in os.environ else []
     print()
     met += system_rows()
+    print()
+    met.append(cpu_rows())
     met.append(compare_windows_builds())
     memory_runs = {
         "mode 2, 1 to 2.5e8": mode(2, 250000000),
