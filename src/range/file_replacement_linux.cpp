@@ -30,7 +30,7 @@
 namespace {
 
 // Every signal whose default action ends the process and which can be
-// caught: the user's (Ctrl+C, Ctrl+\\, a closed terminal, kill), a closed
+// caught: the user's (interrupt and quit keys, a closed terminal, kill), a closed
 // pipe, the timers, the CPU limit, the real-time ones. SIGKILL cannot be
 // caught. The faults (SIGSEGV and the like) are the sanitizers' to report.
 // SIGXFSZ is ignored from the start: a write past the size limit fails.
@@ -106,7 +106,7 @@ Standing look_at(const char* name, struct stat& st) {
                                                              : Standing::refused;
 }
 
-// Gives the new file a fresh name, `name` and what it is: a link for a file
+// Gives the new file a fresh name, `name` followed by what it is: a link for a file
 // made by O_TMPFILE (`fd` given), or a new empty file (`fd` -1).
 bool make_named(Replacement& r, const char* name, int fd, mode_t mode) {
     for (unsigned attempt = 0; attempt < 100; ++attempt) {
@@ -241,16 +241,20 @@ bool can_link_unnamed() {
 // one's directory takes no new file.
 const char* temporary_directory() {
     const char* dir = std::getenv("TMPDIR");
-    return dir != nullptr && dir[0] == '/' && std::strlen(dir) < 160 ? dir : "/tmp";
+    return dir != nullptr && dir[0] == '/' ? dir : "/tmp";
 }
 
 // A new file in the temporary directory, only ever copied into the old file.
 bool begin_elsewhere(Replacement& r, const char* name) {
     const char* dir = temporary_directory();
     if (can_link_unnamed()) r.fd = open(dir, O_TMPFILE | O_RDWR | O_CLOEXEC, 0600);
-    char in_dir[sizeof r.temp_name];
-    std::snprintf(in_dir, sizeof in_dir, "%s/%s", dir, name);
-    if (r.fd < 0 && !make_named(r, in_dir, -1, 0600)) return false;
+    if (r.fd < 0) {
+        // A directory whose path leaves no room for the name is not used cut short.
+        char in_dir[sizeof r.temp_name];
+        const int length = std::snprintf(in_dir, sizeof in_dir, "%s/%s", dir, name);
+        if (length < 0 || static_cast<std::size_t>(length) >= sizeof in_dir || !make_named(r, in_dir, -1, 0600))
+            return false;
+    }
     r.elsewhere = true;
     return true;
 }
