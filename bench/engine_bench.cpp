@@ -8,10 +8,10 @@
 #include <cstring>
 #include <vector>
 
-#include "number/prime_pi.hpp"
-#include "number/prime_scan.hpp"
-#include "number/wheel.hpp"
-#include "range/prime_list.hpp"
+#include "sieve/prime_pi.hpp"
+#include "sieve/prime_scan.hpp"
+#include "sieve/wheel.hpp"
+#include "listing/prime_list.hpp"
 
 namespace {
 

@@ -5,11 +5,11 @@
 #include "console/messages.hpp"
 #include "console/say.hpp"
 #include "console/screen.hpp"
-#include "number/prime_scan.hpp"
-#include "range/list_size.hpp"
-#include "range/prime_list.hpp"
-#include "range/prime_pipeline.hpp"
-#include "range/result_file.hpp"
+#include "sieve/prime_scan.hpp"
+#include "result_file/list_size.hpp"
+#include "listing/prime_list.hpp"
+#include "listing/prime_pipeline.hpp"
+#include "result_file/result_file.hpp"
 #include "range/run_clock.hpp"
 
 namespace {

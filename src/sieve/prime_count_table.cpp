@@ -1,12 +1,12 @@
 // pi(v) from a table: word w of the sieve holds the wheel bits of the 240
 // numbers from 240w on, and before[w] counts the primes below 240w.
-#include "number/prime_count_table.hpp"
+#include "sieve/prime_count_table.hpp"
 
 #include <array>
 
-#include "number/bit_count.hpp"
-#include "number/prime_scan.hpp"
-#include "number/wheel.hpp"
+#include "sieve/bit_count.hpp"
+#include "sieve/prime_scan.hpp"
+#include "sieve/wheel.hpp"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // A second thread of the process: CreateThread.
-#include "range/worker.hpp"
+#include "listing/worker.hpp"
 
 #include <windows.h>
 

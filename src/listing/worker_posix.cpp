@@ -1,5 +1,5 @@
 // A second thread of the process: POSIX threads.
-#include "range/worker.hpp"
+#include "listing/worker.hpp"
 
 #include <pthread.h>
 

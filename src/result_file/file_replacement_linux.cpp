@@ -8,7 +8,7 @@
 // Whatever the way, the old file is locked (flock) from the moment it is
 // looked at for the last time until it has been replaced or rewritten, so
 // that two runs never write into it at once nor rename over it mid-copy.
-#include "range/file_replacement.hpp"
+#include "result_file/file_replacement.hpp"
 
 #include <fcntl.h>
 #include <signal.h>
@@ -25,7 +25,7 @@
 #include <system_error>
 #include <thread>
 
-#include "range/file_takeover_linux.hpp"
+#include "result_file/file_takeover_linux.hpp"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // The odd primes below 2^16, found once by a small sieve of Eratosthenes.
-#include "number/sieving_primes.hpp"
+#include "sieve/sieving_primes.hpp"
 
 #include <array>
 

@@ -1,7 +1,7 @@
 // The result file "Prime.txt": list, summary and times of the last run.
-#include "range/result_file.hpp"
+#include "result_file/result_file.hpp"
 
-#include "range/file_replacement.hpp"
+#include "result_file/file_replacement.hpp"
 
 Channel result_file;
 

@@ -4,7 +4,7 @@
 
 #include <string>
 
-#include "range/list_size.hpp"
+#include "result_file/list_size.hpp"
 #include "support/reference_primes.hpp"
 
 namespace {

@@ -1,5 +1,5 @@
 // A thread's sleep until woken, on Linux: a private futex on the ring count.
-#include "range/doorbell.hpp"
+#include "listing/doorbell.hpp"
 
 #include <linux/futex.h>
 #include <sys/syscall.h>

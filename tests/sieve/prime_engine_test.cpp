@@ -8,8 +8,8 @@
 #include <vector>
 
 #include "number/is_composite.hpp"
-#include "number/prime_pi.hpp"
-#include "number/prime_scan.hpp"
+#include "sieve/prime_pi.hpp"
+#include "sieve/prime_scan.hpp"
 
 namespace {
 

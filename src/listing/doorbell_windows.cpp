@@ -1,6 +1,6 @@
 // A thread's sleep until woken, on Windows: an auto-reset event, which
 // stays set for a sleep that comes after the ring.
-#include "range/doorbell.hpp"
+#include "listing/doorbell.hpp"
 
 #include <windows.h>
 

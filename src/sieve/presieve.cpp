@@ -3,13 +3,13 @@
 // multiples of 7, 11, 13 and 17 repeat every 17017 bytes (one pattern, in the
 // level-1 cache), those of 19 and 23 every 437 and those of 29 and 31 every
 // 899 (two more, ANDed in).
-#include "number/presieve.hpp"
+#include "sieve/presieve.hpp"
 
 #include <algorithm>
 #include <array>
 #include <cstring>
 
-#include "number/wheel.hpp"
+#include "sieve/wheel.hpp"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <string>
 #include <vector>
 
-#include "range/prime_pipeline.hpp"
+#include "listing/prime_pipeline.hpp"
 #include "support/console_capture.hpp"
 #include "support/reference_primes.hpp"
 

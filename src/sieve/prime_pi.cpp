@@ -9,14 +9,14 @@
 // which a sieve of x^(2/3) numbers gives; phi is taken apart recursively
 // until pi or a small periodic table answers it: about a millisecond for
 // x = 2e9, two for 2^32 - 1.
-#include "number/prime_pi.hpp"
+#include "sieve/prime_pi.hpp"
 
 #include <array>
 #include <cmath>
 #include <cstdint>
 
-#include "number/prime_count_table.hpp"
-#include "number/sieving_primes.hpp"
+#include "sieve/prime_count_table.hpp"
+#include "sieve/sieving_primes.hpp"
 
 namespace {
 

@@ -7,7 +7,7 @@
 #include <cstddef>
 #include <cstdint>
 
-#include "number/crossing_off.hpp"
+#include "sieve/crossing_off.hpp"
 #include "number/number.hpp"
 
 // One segment: 128 KiB of wheel bytes, 3932160 numbers, in the level-2

@@ -4,7 +4,7 @@
 // kill); the mark is cleared in the moment it is renamed, through its handle,
 // over the old name. Another program that holds the old file open is waited
 // for; if it does not let go, the result goes into the old file in place.
-#include "range/file_replacement.hpp"
+#include "result_file/file_replacement.hpp"
 
 #include <fcntl.h>
 #include <io.h>
@@ -14,7 +14,7 @@
 #include <cstdio>
 #include <initializer_list>
 
-#include "range/file_takeover_windows.hpp"
+#include "result_file/file_takeover_windows.hpp"
 
 namespace {
 

@@ -2,17 +2,17 @@
 // Eratosthenes on the wheel of 30. 2, 3 and 5 are given out apart; every
 // other prime is a set bit of a wheel byte once the presieve patterns and the
 // sieving primes from 37 on have been applied to the segment.
-#include "number/prime_scan.hpp"
+#include "sieve/prime_scan.hpp"
 
 #include <algorithm>
 #include <cstring>
 #include <span>
 
-#include "number/bit_count.hpp"
-#include "number/presieve.hpp"
-#include "number/prime_pi.hpp"
-#include "number/sieving_primes.hpp"
-#include "number/wheel.hpp"
+#include "sieve/bit_count.hpp"
+#include "sieve/presieve.hpp"
+#include "sieve/prime_pi.hpp"
+#include "sieve/sieving_primes.hpp"
+#include "sieve/wheel.hpp"
 
 namespace {
 

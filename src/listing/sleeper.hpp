@@ -8,7 +8,7 @@
 #include <atomic>
 #include <cstdint>
 
-#include "range/doorbell.hpp"
+#include "listing/doorbell.hpp"
 
 struct Sleeper {
     Doorbell bell;

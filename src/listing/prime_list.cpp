@@ -8,7 +8,7 @@
 // words or so); the last three digits come from a table. The same loop
 // writes into a channel or into a plain buffer (the second thread's share of
 // the work).
-#include "range/prime_list.hpp"
+#include "listing/prime_list.hpp"
 
 #include <array>
 #include <bit>
@@ -16,8 +16,8 @@
 #include <cstring>
 #include <tuple>
 
-#include "number/bit_count.hpp"
-#include "number/wheel.hpp"
+#include "sieve/bit_count.hpp"
+#include "sieve/wheel.hpp"
 
 namespace {
 

@@ -14,15 +14,15 @@
 // so that the writer, mostly the slower side, rings seldom. (Waking the
 // writer only for a quarter of the ring too made mode 2 over 1..5e8 40%
 // slower: it idled while the sieve formatted for it.)
-#include "range/prime_pipeline.hpp"
+#include "listing/prime_pipeline.hpp"
 
 #include <algorithm>
 #include <atomic>
 #include <initializer_list>
 
-#include "number/prime_scan.hpp"
-#include "range/sleeper.hpp"
-#include "range/worker.hpp"
+#include "sieve/prime_scan.hpp"
+#include "listing/sleeper.hpp"
+#include "listing/worker.hpp"
 
 namespace {
 

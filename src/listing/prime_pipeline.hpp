@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "number/number.hpp"
-#include "range/prime_list.hpp"
+#include "listing/prime_list.hpp"
 
 // Writes the primes of [lo, hi] to `first`, and to `second` as well when it
 // is given (the two lists of mode 2, digits made once); returns their count.

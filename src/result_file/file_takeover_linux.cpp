@@ -1,6 +1,6 @@
 // Carrying a file's owner, mode and extended attributes over to the file that
 // replaces it, and the fallback of writing into the old file in place.
-#include "range/file_takeover_linux.hpp"
+#include "result_file/file_takeover_linux.hpp"
 
 #include <fcntl.h>
 #include <sys/xattr.h>

@@ -1,6 +1,6 @@
 // Carrying a file's attributes, owner and access rules over to the file that
 // replaces it, and the fallback of writing into the old file in place.
-#include "range/file_takeover_windows.hpp"
+#include "result_file/file_takeover_windows.hpp"
 
 #include <aclapi.h>
 

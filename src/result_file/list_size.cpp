@@ -2,7 +2,7 @@
 // pi(x) (2010): x/ln x * (1 + 1/ln x) <= pi(x) for x >= 599, and
 // pi(x) <= x/ln x * (1 + 1/ln x + 2.51/ln^2 x) for x > 1; for a short
 // range, Montgomery and Vaughan's (1973): pi(x + y) - pi(x) <= 2y / ln y.
-#include "range/list_size.hpp"
+#include "result_file/list_size.hpp"
 
 #include <algorithm>
 #include <cmath>

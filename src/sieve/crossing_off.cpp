@@ -4,12 +4,12 @@
 // p * q lies in wheel byte k * p + a * r + (b * r) / 30, at the bit of
 // (b * r) mod 30. Taking the eight r in turn gives the eight multiples of a
 // period; the next period is p bytes further on.
-#include "number/crossing_off.hpp"
+#include "sieve/crossing_off.hpp"
 
 #include <algorithm>
 #include <array>
 
-#include "number/wheel.hpp"
+#include "sieve/wheel.hpp"
 
 namespace {
 
