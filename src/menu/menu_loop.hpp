@@ -1,10 +1,8 @@
 // The interactive menu: choose a mode, run it, come back, until 1 is chosen.
 #pragma once
 
-#include "range/range_mode.hpp"  // Mode
-
-// Choices of modes 2 to 6 since the program started.
-extern int check_count;
+// The menu's choice, 0 to 6: 2 to 5 are the range modes.
+using Mode = int;
 
 // Shows the menu until a choice from 0 to 6 is typed; clears and returns it.
 Mode select_mode();

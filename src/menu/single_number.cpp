@@ -9,6 +9,14 @@
 #include "number/factorization.hpp"
 #include "number/is_composite.hpp"
 
+void print_factorization(Number n) {
+    const Factors factors = factorize(n);
+    if (factors.count == 0) return;
+    say(MSG_FACTOR_HEAD);
+    for (std::size_t i = 0; i < factors.count; ++i) say(MSG_FACTOR_ITEM, factors.entries[i]);
+    say(MSG_FACTOR_TAIL);
+}
+
 void report_single_number(Number n) {
     if (is_composite(n) != 0) {
         say(MSG_NOT_PRIME, n);

@@ -3,6 +3,9 @@
 
 #include "number/number.hpp"
 
+// Writes the factorization block of n to the screen, nothing when n < 2.
+void print_factorization(Number n);
+
 // Says whether n is a prime (with the factorization when it is not), then
 // waits for Enter.
 void report_single_number(Number n);

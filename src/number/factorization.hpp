@@ -1,4 +1,4 @@
-// Prime factorization of a non-prime, found and written to the screen.
+// Prime factorization by trial division.
 #pragma once
 
 #include <cstddef>
@@ -15,6 +15,3 @@ struct Factors {
 
 // The prime factors of n in non-decreasing order; none for 0 and 1.
 Factors factorize(Number n);
-
-// Writes the factorization block of n to the screen, nothing when n < 2.
-void print_factorization(Number n);

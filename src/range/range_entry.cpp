@@ -5,7 +5,6 @@
 #include "console/number_entry.hpp"
 #include "console/say.hpp"
 #include "console/screen.hpp"
-#include "menu/single_number.hpp"
 #include "range/range_mode.hpp"
 
 namespace {
@@ -18,8 +17,8 @@ void draw_entry_screen(const Message& banner) {
 
 }  // namespace
 
-RangeEntry enter_range(Mode mode) {
-    const Message& banner = *range_mode(mode).banner;
+RangeEntry enter_range(const RangeMode& m) {
+    const Message& banner = *m.banner;
     Number first;
     do {
         draw_entry_screen(banner);
@@ -33,9 +32,5 @@ RangeEntry enter_range(Mode mode) {
         say(MSG_PROMPT_SECOND);
         second = read_valid_number();
     } while (second == 0);
-    if (first == second) {
-        report_single_number(first);
-        return {true, first, second};
-    }
-    return first < second ? RangeEntry{false, first, second} : RangeEntry{false, second, first};
+    return first <= second ? RangeEntry{first, second} : RangeEntry{second, first};
 }

@@ -4,9 +4,10 @@
 #include "number/number.hpp"
 #include "range/range_mode.hpp"
 
+// The ends as typed, the smaller first; equal when both were the same
+// number, which the caller then checks as a single number.
 struct RangeEntry {
-    bool reported;  // both ends were equal: the single-number report was shown
-    Number lo, hi;  // otherwise lo < hi
+    Number lo, hi;
 };
 
-RangeEntry enter_range(Mode mode);
+RangeEntry enter_range(const RangeMode& m);

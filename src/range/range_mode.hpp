@@ -5,9 +5,6 @@
 
 #include "console/messages.hpp"
 
-// The menu's choice: 2 to 5 are the range modes.
-using Mode = int;
-
 struct RangeMode {
     const Message* banner;          // over the range dialogue
     bool writes_result_file;        // Prime.txt gets the list and summary
@@ -18,5 +15,6 @@ struct RangeMode {
     bool average_as_float;          // the listing modes print the gap rounded to single precision
 };
 
-// The row of a range mode, 2 to 5.
-const RangeMode& range_mode(Mode mode);
+// The row of the menu's choice `choice` (2 to 5); nullptr for a choice that
+// is no range mode.
+const RangeMode* range_mode(int choice);

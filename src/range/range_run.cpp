@@ -5,7 +5,7 @@
 #include "console/messages.hpp"
 #include "console/say.hpp"
 #include "console/screen.hpp"
-#include "sieve/prime_scan.hpp"
+#include "sieve/range_count.hpp"
 #include "result_file/list_size.hpp"
 #include "listing/prime_list.hpp"
 #include "listing/prime_pipeline.hpp"
@@ -65,8 +65,7 @@ void write_results(Channel& channel, const Message& summary, const RunResult& ru
 
 }  // namespace
 
-void run_range(Mode mode, Number lo, Number hi) {
-    const RangeMode& m = range_mode(mode);
+void run_range(const RangeMode& m, Number lo, Number hi) {
     if (m.writes_result_file) open_result_file(result_file_size_bound(lo, hi));
     RunResult run{lo, hi, 0, 0.0, take_stamp(), {}};
     write_preamble(m, lo, hi);

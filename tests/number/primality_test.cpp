@@ -3,10 +3,8 @@
 
 #include <vector>
 
-#include "console/messages.hpp"
 #include "number/factorization.hpp"
 #include "number/is_composite.hpp"
-#include "support/console_capture.hpp"
 
 TEST(IsComposite, SmallNumbersAndBothEndsOf32Bits) {
     const std::vector<std::pair<Number, int>> cases = {
@@ -42,13 +40,4 @@ TEST(Factorize, ListsPrimeFactorsInOrderWithMultiplicity) {
     EXPECT_EQ(factors_of(4294967295u), (std::vector<Number>{3, 5, 17, 257, 65537}));
     EXPECT_TRUE(factors_of(0).empty());
     EXPECT_TRUE(factors_of(1).empty());
-}
-
-TEST(PrintFactorization, WritesTheBlockOrNothing) {
-    ConsoleCapture console;
-    print_factorization(1);
-    print_factorization(0);
-    EXPECT_EQ(console.screen(), "");
-    print_factorization(12);
-    EXPECT_EQ(console.screen(), crlf("\n\n☆素因数分解は☆\n 1 * 2 * 2 * 3\n です。\n"));
 }
