@@ -10,6 +10,7 @@
 
 #include "sieve/prime_pi.hpp"
 #include "sieve/prime_scan.hpp"
+#include "sieve/range_count.hpp"
 #include "sieve/wheel.hpp"
 #include "listing/prime_list.hpp"
 

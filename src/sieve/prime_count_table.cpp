@@ -1,8 +1,8 @@
-// pi(v) from a table: word w of the sieve holds the wheel bits of the 240
-// numbers from 240w on, and before[w] counts the primes below 240w.
+// pi(v) from a table of the sieve's words and the counts before them.
 #include "sieve/prime_count_table.hpp"
 
 #include <array>
+#include <memory>
 
 #include "sieve/bit_count.hpp"
 #include "sieve/prime_scan.hpp"
@@ -11,10 +11,6 @@
 namespace {
 
 constexpr std::uint32_t word_span = 8 * wheel_span;
-constexpr std::size_t max_words = prime_count_table_max / word_span + 1;
-
-std::uint64_t words[max_words];
-std::uint32_t before[max_words];
 
 // How many bits of a word stand for numbers up to 240w + r, for r < 240.
 constexpr std::array<std::uint8_t, word_span> bits_up_to = [] {
@@ -26,21 +22,22 @@ constexpr std::array<std::uint8_t, word_span> bits_up_to = [] {
 
 }  // namespace
 
-void prime_count_table_build(Number limit) {
-    static PrimeScan scan;
-    prime_scan_start(scan, 1, limit);
+void prime_count_table_build(PrimeCountTable& table, Number limit) {
+    // On the heap: a scan is 180 KiB, and a thread's stack may be smaller.
+    const auto scan = std::make_unique_for_overwrite<PrimeScan>();
+    prime_scan_start(*scan, 1, limit);
     std::uint32_t count = 3;  // 2, 3 and 5, which the wheel leaves out
-    for (std::size_t w = 0; prime_scan_next_word(scan); ++w) {
-        words[w] = scan.bits;
-        before[w] = count;
-        count += bits_set(scan.bits);
+    for (std::size_t w = 0; prime_scan_next_word(*scan); ++w) {
+        table.words[w] = scan->bits;
+        table.before[w] = count;
+        count += bits_set(scan->bits);
     }
 }
 
-std::uint32_t prime_count_table_pi(Number v) {
+std::uint32_t prime_count_table_pi(const PrimeCountTable& table, Number v) {
     if (v < 7) return v < 2 ? 0 : v < 3 ? 1 : v < 5 ? 2 : 3;
     const std::uint32_t w = v / word_span;
     const unsigned k = bits_up_to[v % word_span];
     const std::uint64_t below = k == 64 ? ~std::uint64_t{0} : (std::uint64_t{1} << k) - 1;
-    return before[w] + bits_set(words[w] & below);
+    return table.before[w] + bits_set(table.words[w] & below);
 }

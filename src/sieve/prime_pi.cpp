@@ -14,6 +14,7 @@
 #include <array>
 #include <cmath>
 #include <cstdint>
+#include <memory>
 
 #include "sieve/prime_count_table.hpp"
 #include "sieve/sieving_primes.hpp"
@@ -64,19 +65,20 @@ std::uint32_t integer_root(Number x, unsigned degree) {
     return static_cast<std::uint32_t>(r);
 }
 
-// phi(x, a) for a >= small_a; x is at least 1.
-std::int64_t phi(Number x, unsigned a) {
+// phi(x, a) for a >= small_a; x is at least 1, the table's bound at least
+// x / y.
+std::int64_t phi(const PrimeCountTable& table, Number x, unsigned a) {
     if (a == small_a) return phi_small(x);
     const std::uint64_t next = prime(a + 1);
     if (x < next) return 1;
-    if (x < next * next) return std::int64_t{prime_count_table_pi(x)} - a + 1;
+    if (x < next * next) return std::int64_t{prime_count_table_pi(table, x)} - a + 1;
     // phi(x, a) = phi(x, 6) - sum of phi(x / p_i, i - 1) for i = 7..a; once
     // x / p_i < p_i, every remaining term is 1.
     std::int64_t sum = phi_small(x);
     for (unsigned i = small_a + 1; i <= a; ++i) {
         const Number y = x / prime(i);
         if (y < prime(i)) return sum - (a - i + 1);
-        sum -= phi(y, i - 1);
+        sum -= phi(table, y, i - 1);
     }
     return sum;
 }
@@ -84,15 +86,18 @@ std::int64_t phi(Number x, unsigned a) {
 }  // namespace
 
 std::uint32_t prime_pi(Number x) {
+    // On the heap: the table is 210 KiB, and a thread's stack may be smaller.
+    const auto owned = std::make_unique_for_overwrite<PrimeCountTable>();
+    PrimeCountTable& table = *owned;
     if (x < table_only_below) {
-        prime_count_table_build(x);
-        return prime_count_table_pi(x);
+        prime_count_table_build(table, x);
+        return prime_count_table_pi(table, x);
     }
     const std::uint32_t y = integer_root(x, 3);
-    prime_count_table_build(x / y);
-    const unsigned a = prime_count_table_pi(y);
-    const unsigned b = prime_count_table_pi(integer_root(x, 2));
+    prime_count_table_build(table, x / y);
+    const unsigned a = prime_count_table_pi(table, y);
+    const unsigned b = prime_count_table_pi(table, integer_root(x, 2));
     std::int64_t two_factors = 0;
-    for (unsigned i = a + 1; i <= b; ++i) two_factors += prime_count_table_pi(x / prime(i)) - (i - 1);
-    return static_cast<std::uint32_t>(phi(x, a) + a - 1 - two_factors);
+    for (unsigned i = a + 1; i <= b; ++i) two_factors += prime_count_table_pi(table, x / prime(i)) - (i - 1);
+    return static_cast<std::uint32_t>(phi(table, x, a) + a - 1 - two_factors);
 }

@@ -8,9 +8,7 @@
 #include <cstring>
 #include <span>
 
-#include "sieve/bit_count.hpp"
 #include "sieve/presieve.hpp"
-#include "sieve/prime_pi.hpp"
 #include "sieve/sieving_primes.hpp"
 #include "sieve/wheel.hpp"
 
@@ -144,21 +142,4 @@ void prime_scan_start(PrimeScan& scan, Number lo, Number hi) {
             first_crossing(static_cast<std::uint32_t>(p), scan.segment_first);
     }
     if (lo > hi) scan.segment_first = std::uint64_t{hi} / wheel_span + 1;  // nothing to sieve
-}
-
-std::uint32_t sieve_count_primes(Number lo, Number hi) {
-    static PrimeScan scan;
-    prime_scan_start(scan, lo, hi);
-    Number small[3];
-    auto count = static_cast<std::uint32_t>(prime_scan_small_primes(scan, small));
-    while (prime_scan_next_word(scan)) count += bits_set(scan.bits);
-    return count;
-}
-
-std::uint32_t count_primes(Number lo, Number hi) {
-    // Two prime counts cost about a millisecond whatever the range; sieving
-    // 2^22 numbers costs less.
-    constexpr Number sieve_below_width = 1u << 22;
-    if (hi - lo < sieve_below_width) return sieve_count_primes(lo, hi);
-    return prime_pi(hi) - (lo > 1 ? prime_pi(lo - 1) : 0);
 }

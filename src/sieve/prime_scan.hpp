@@ -52,9 +52,3 @@ std::size_t prime_scan_next_bytes(PrimeScan& scan, std::uint8_t* out, std::size_
 // Puts 2, 3 and 5, those of them in the range and not given out yet, in
 // `out` (room for three); returns how many.
 std::size_t prime_scan_small_primes(PrimeScan& scan, Number* out);
-
-// How many primes lie in [lo, hi], by sieving.
-std::uint32_t sieve_count_primes(Number lo, Number hi);
-
-// How many primes lie in [lo, hi]: by prime counting for wide ranges.
-std::uint32_t count_primes(Number lo, Number hi);

@@ -2,6 +2,7 @@
 #include "sieve/sieving_primes.hpp"
 
 #include <array>
+#include <vector>
 
 namespace {
 
@@ -13,7 +14,7 @@ struct SievingPrimes {
 
     SievingPrimes() {
         // composite[i] stands for the odd number 2i + 1.
-        static std::array<bool, 32768> composite{};
+        std::vector<bool> composite(32768);
         for (std::uint32_t i = 1; i < composite.size(); ++i) {
             if (composite[i]) continue;
             const std::uint32_t p = 2 * i + 1;

@@ -10,6 +10,7 @@
 #include "number/is_composite.hpp"
 #include "sieve/prime_pi.hpp"
 #include "sieve/prime_scan.hpp"
+#include "sieve/range_count.hpp"
 
 namespace {
 
