@@ -34,8 +34,8 @@ HANDLE console_handle(int fd) {
 char held_lead_byte[3];
 
 bool write_console(HANDLE console, char& held, const char* bytes, std::size_t size) {
-    static char piece[8192 + 1];
-    static wchar_t wide[8192 + 1];
+    char piece[8192 + 1];
+    wchar_t wide[8192 + 1];
     while (size > 0) {
         std::size_t used = 0;
         if (held != 0) piece[used++] = held;
@@ -64,7 +64,7 @@ bool write_console(HANDLE console, char& held, const char* bytes, std::size_t si
 // nothing (Ctrl+Z comes as the character 0x1A): the program then ends as
 // Ctrl+C ends it anywhere, not as at the end of input.
 long read_console(HANDLE console, char* bytes, std::size_t size) {
-    static wchar_t wide[2048];
+    wchar_t wide[2048];
     const std::size_t most = size / 2 < std::size(wide) ? size / 2 : std::size(wide);
     DWORD got = 0;
     if (!ReadConsoleW(console, wide, static_cast<DWORD>(most), &got, nullptr)) return -1;

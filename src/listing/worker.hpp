@@ -6,7 +6,9 @@
 struct Worker {
     void (*work)(void*) = nullptr;
     void* arg = nullptr;
-    void* handle = nullptr;  // the platform's thread
+    bool started = false;
+    // The platform's thread (a pthread_t, a HANDLE), in bytes of its own.
+    alignas(8) unsigned char thread[8] = {};
 };
 
 // Starts `work(arg)` on a thread of its own; false when none could be made.

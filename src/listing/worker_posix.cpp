@@ -3,6 +3,10 @@
 
 #include <pthread.h>
 
+#include <cstring>
+
+static_assert(sizeof(pthread_t) <= sizeof Worker::thread, "a thread id fits in a Worker");
+
 namespace {
 
 void* run(void* started) {
@@ -16,14 +20,17 @@ void* run(void* started) {
 bool start_worker(Worker& worker, void (*work)(void*), void* arg) {
     worker.work = work;
     worker.arg = arg;
-    static pthread_t thread;
+    pthread_t thread;
     if (pthread_create(&thread, nullptr, run, &worker) != 0) return false;
-    worker.handle = &thread;
+    std::memcpy(worker.thread, &thread, sizeof thread);
+    worker.started = true;
     return true;
 }
 
 void join_worker(Worker& worker) {
-    if (worker.handle == nullptr) return;
-    pthread_join(*static_cast<pthread_t*>(worker.handle), nullptr);
-    worker.handle = nullptr;
+    if (!worker.started) return;
+    pthread_t thread;
+    std::memcpy(&thread, worker.thread, sizeof thread);
+    pthread_join(thread, nullptr);
+    worker.started = false;
 }

@@ -3,6 +3,10 @@
 
 #include <windows.h>
 
+#include <cstring>
+
+static_assert(sizeof(HANDLE) <= sizeof Worker::thread, "a thread handle fits in a Worker");
+
 namespace {
 
 DWORD WINAPI run(void* started) {
@@ -16,13 +20,18 @@ DWORD WINAPI run(void* started) {
 bool start_worker(Worker& worker, void (*work)(void*), void* arg) {
     worker.work = work;
     worker.arg = arg;
-    worker.handle = CreateThread(nullptr, 0, run, &worker, 0, nullptr);
-    return worker.handle != nullptr;
+    const HANDLE thread = CreateThread(nullptr, 0, run, &worker, 0, nullptr);
+    if (thread == nullptr) return false;
+    std::memcpy(worker.thread, &thread, sizeof thread);
+    worker.started = true;
+    return true;
 }
 
 void join_worker(Worker& worker) {
-    if (worker.handle == nullptr) return;
-    WaitForSingleObject(worker.handle, INFINITE);
-    CloseHandle(worker.handle);
-    worker.handle = nullptr;
+    if (!worker.started) return;
+    HANDLE thread;
+    std::memcpy(&thread, worker.thread, sizeof thread);
+    WaitForSingleObject(thread, INFINITE);
+    CloseHandle(thread);
+    worker.started = false;
 }

@@ -112,7 +112,7 @@ struct RenameRequest {
 };
 
 bool rename_by_handle(HANDLE file, const char* name, bool& posix) {
-    static RenameRequest request;
+    RenameRequest request{};
     const DWORD room = sizeof request.name / sizeof request.name[0];
     const DWORD length = GetFullPathNameW(WideName(name).text, room, request.name, nullptr);
     if (length == 0 || length >= room) return false;

@@ -4,6 +4,8 @@
 
 #include <aclapi.h>
 
+#include <vector>
+
 namespace {
 
 // Attributes the new file can simply be given. A compressed, encrypted or
@@ -55,12 +57,13 @@ bool same_security(HANDLE file, const wchar_t* name) {
 // Copies the bytes from `from` up to `to` of `source` to the same places in
 // `target`, at offsets given with each call (the handles are synchronous).
 bool copy_range(HANDLE source, HANDLE target, ULONGLONG from, ULONGLONG to) {
-    static char block[65536];
+    std::vector<char> buffer(65536);
+    char* const block = buffer.data();
     while (from < to) {
         OVERLAPPED at{};
         at.Offset = static_cast<DWORD>(from);
         at.OffsetHigh = static_cast<DWORD>(from >> 32);
-        const DWORD want = static_cast<DWORD>(to - from < sizeof block ? to - from : sizeof block);
+        const DWORD want = static_cast<DWORD>(to - from < buffer.size() ? to - from : buffer.size());
         DWORD got = 0, put = 0;
         if (!ReadFile(source, block, want, &got, &at) || got == 0) return false;
         if (!WriteFile(target, block, got, &put, &at) || put != got) return false;
