@@ -8,19 +8,18 @@
 #include "console/channel.hpp"
 #include "console/messages.hpp"
 
+// One argument; the conversion that takes it reads the field of its kind.
 struct FormatArg {
-    enum class Kind { integer, floating, text };
-    Kind kind;
     std::int64_t integer = 0;
     double floating = 0.0;
     const char* text = nullptr;
 
-    FormatArg(int v) : kind(Kind::integer), integer(v) {}
-    FormatArg(long v) : kind(Kind::integer), integer(v) {}
-    FormatArg(unsigned v) : kind(Kind::integer), integer(v) {}
-    FormatArg(unsigned long v) : kind(Kind::integer), integer(static_cast<std::int64_t>(v)) {}
-    FormatArg(double v) : kind(Kind::floating), floating(v) {}
-    FormatArg(const char* v) : kind(Kind::text), text(v) {}
+    FormatArg(int v) : integer(v) {}
+    FormatArg(long v) : integer(v) {}
+    FormatArg(unsigned v) : integer(v) {}
+    FormatArg(unsigned long v) : integer(static_cast<std::int64_t>(v)) {}
+    FormatArg(double v) : floating(v) {}
+    FormatArg(const char* v) : text(v) {}
 };
 
 // Writes the message with its arguments; a conversion without a matching

@@ -14,6 +14,4 @@ void set_up_platform() {
     tzset();
 }
 
-void restore_platform() {}
-
 bool clear_console_natively() { return false; }

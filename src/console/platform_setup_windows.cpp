@@ -87,8 +87,6 @@ void set_up_platform() {
 
 // Nothing outside the process was changed: the console keeps its code pages
 // and modes, and text reaches it as UTF-16.
-void restore_platform() {}
-
 bool clear_console_natively() {
     if (console_cleared_by_api == nullptr) return false;
     // The clearing bypasses the error channel, which would otherwise put

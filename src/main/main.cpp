@@ -10,7 +10,6 @@ int main(int argc, char** argv) {
     if (argc >= 2) {
         run_command_line(argc, argv);
         flush_console();
-        restore_platform();
         return 1;
     }
     try {
@@ -20,6 +19,5 @@ int main(int argc, char** argv) {
         // if the user had quit, keeping everything written so far.
     }
     flush_console();
-    restore_platform();
     return 0;
 }
