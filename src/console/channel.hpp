@@ -40,8 +40,11 @@ void channel_write(Channel& channel, const char* bytes, std::size_t size);
 // Appends bytes as they are, for text already in CR LF (the list writer's).
 void channel_write_raw(Channel& channel, const char* bytes, std::size_t size);
 
-// Room for at least `size` raw bytes (no LF translation; at most 64 KiB), for
-// the hot list writer; it fills them and then calls channel_commit with its end.
+// Room for at least `size` raw bytes (no LF translation; at most
+// channel_space_most), for the hot list writer; it fills them and then calls
+// channel_commit with its end.
+inline constexpr std::size_t channel_space_most = std::size_t{64} << 10;
+static_assert(channel_space_most + channel_block <= channel_buffer_size, "a drained buffer has the room");
 char* channel_space(Channel& channel, std::size_t size);
 inline void channel_commit(Channel& channel, char* end) {
     channel.used = static_cast<std::size_t>(end - channel.buffer);

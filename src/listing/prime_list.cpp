@@ -14,6 +14,8 @@
 #include <bit>
 #include <charconv>
 #include <cstring>
+#include <limits>
+#include <string_view>
 #include <tuple>
 
 #include "sieve/bit_count.hpp"
@@ -21,19 +23,52 @@
 
 namespace {
 
-// A space, ten digits; a line break; and room for copying 16 bytes at once.
-constexpr std::size_t longest_item = 11;
-constexpr std::size_t copy_width = 16;
+// The catalogue's texts, read here at compile time: the list's two entries
+// are ASCII, the same bytes in every execution character set.
+namespace catalogue {
+#define MESSAGE(label, literal) [[maybe_unused]] constexpr std::string_view label{literal};
+#include "console/message_list.hpp"
+#undef MESSAGE
+}  // namespace catalogue
 
-// Where the digits end in Thousands::text.
+// An item is one separator byte and the number's digits; a line ends in an
+// LF, which the output layer writes as CR LF and so does this writer. The
+// separator is no digit, so that the digits' start can be found from it.
+constexpr std::string_view item_format = catalogue::MSG_LIST_ITEM;
+static_assert(item_format.size() == 4 && item_format.substr(1) == "%ld" &&
+                  static_cast<unsigned char>(item_format[0]) < 0x80 && item_format[0] != '\n' &&
+                  item_format[0] != '%' && (item_format[0] < '0' || item_format[0] > '9'),
+              "MSG_LIST_ITEM must be one ASCII separator (no digit, no LF) and %ld");
+static_assert(catalogue::MSG_LINE_BREAK == "\n", "MSG_LINE_BREAK must be a single LF");
+constexpr char separator = item_format[0];
+
+// The separator and the ten digits of the largest Number.
+constexpr std::size_t longest_item = list_item_most;
+static_assert(longest_item == 1 + std::numeric_limits<Number>::digits10 + 1);
+
+// An item of a kept thousand is copied 16 bytes at once, one store whatever
+// its length, then its last three digits 4 bytes at once: 1.23 to 1.34
+// times as fast in modes 3 and 4 over 1..1e9 and 1..2e9 as copying the
+// item's own length. Both stores may reach past the item, into room that
+// every buffer the writer fills keeps past its last item.
+constexpr std::size_t copy_width = list_store_reach;
+static_assert(copy_width >= longest_item + 1, "the digits' store reaches past the item, no further than the copy");
+
+// Where the digits end in Thousands::text, whose rows hold an item ending
+// there and the copy_width bytes a copy from its start reads.
 constexpr unsigned item_end = 16;
+constexpr std::size_t thousands_row = 32;
+static_assert(item_end >= longest_item && item_end + copy_width <= thousands_row,
+              "a copy from an item's start stays within its row");
 
 // The last three digits of every number below 1240 (a thousand and a
 // word's span past it), with leading zeros, and a fourth byte so that one
 // 4-byte store writes them.
-constexpr std::array<std::array<char, 4>, 1240> three_digits = [] {
-    std::array<std::array<char, 4>, 1240> table{};
-    for (unsigned n = 0; n < 1240; ++n)
+constexpr unsigned three_digit_rows = 1240;
+static_assert(three_digit_rows >= 1000 + 8 * wheel_span, "a word's primes lie below the next thousand's 240th");
+constexpr std::array<std::array<char, 4>, three_digit_rows> three_digits = [] {
+    std::array<std::array<char, 4>, three_digit_rows> table{};
+    for (unsigned n = 0; n < three_digit_rows; ++n)
         table[n] = {static_cast<char>('0' + n / 100 % 10), static_cast<char>('0' + n / 10 % 10),
                     static_cast<char>('0' + n % 10), 0};
     return table;
@@ -49,7 +84,7 @@ struct Thousands {
     std::uint64_t thousand = 0;  // t; 0: none made yet (0 is never one)
     unsigned length[2] = {};
     const char* start[2] = {};   // where each item starts in text
-    char text[2][32];
+    char text[2][thousands_row];
 
     // Moves to thousand t: from the thousand before, the next one's item
     // becomes the first and the thousand after it is counted up from it.
@@ -71,7 +106,7 @@ struct Thousands {
         const auto count = static_cast<unsigned>(std::to_chars(digits, digits + 12, t * 1000).ptr - digits);
         length[k] = count + 1;
         char* const at = text[k] + item_end - length[k];
-        at[0] = ' ';
+        at[0] = separator;
         std::memcpy(at + 1, digits, count);
         start[k] = at;
     }
@@ -80,9 +115,9 @@ struct Thousands {
     void count_up_second() {
         char* at = text[1] + item_end - 4;
         while (*at == '9') *at-- = '0';
-        if (*at == ' ') {
+        if (*at == separator) {
             *at = '1';
-            at[-1] = ' ';
+            at[-1] = separator;
             ++length[1];
             start[1] = at - 1;
         } else {
@@ -93,12 +128,13 @@ struct Thousands {
 
 // Writes the item of p from scratch at `out`; returns its end.
 char* item_from_scratch(char* out, Number p) {
-    *out = ' ';
-    return std::to_chars(out + 1, out + 11, p).ptr;
+    *out = separator;
+    return std::to_chars(out + 1, out + longest_item, p).ptr;
 }
 
 // Puts items and the line breaks that fall due into `out`; Refresh gets the
-// room for the next line after each break.
+// room for the next line after each break. Needs line_room(per_line) bytes
+// from the start of a line.
 template <typename Refresh>
 struct Output {
     unsigned per_line;
@@ -207,7 +243,7 @@ void put_batch(const PrimeBatch& batch, Outputs&... outputs_given) {
 }
 
 Output<ChannelRoom> channel_output(const PrimeList& list) {
-    const ChannelRoom room{list.channel, list.per_line * longest_item + 2 + copy_width};
+    const ChannelRoom room{list.channel, line_room(list.per_line)};
     return {list.per_line, list.on_line, channel_space(*list.channel, room.line_room), room};
 }
 
@@ -244,20 +280,6 @@ char* format_prime_list(char* out, const PrimeList& at, const PrimeBatch& batch)
     return output.out;
 }
 
-void format_prime_lists(char*& first_out, char*& second_out, const PrimeList& first_at,
-                        const PrimeList& second_at, const PrimeBatch& batch) {
-    Output<NoRefresh> one{first_at.per_line, first_at.on_line, first_out, {}};
-    Output<NoRefresh> two{second_at.per_line, second_at.on_line, second_out, {}};
-    put_batch(batch, one, two);
-    first_out = one.out;
-    second_out = two.out;
-}
-
-std::size_t prime_list_room(std::size_t count, unsigned per_line) {
-    // The line breaks, and the last item's copy, which reaches copy_width
-    // bytes past its start.
-    return count * longest_item + 2 * (count / per_line + 1) + copy_width;
-}
 
 void write_formatted_list(PrimeList& list, const char* text, std::size_t size, std::size_t count) {
     channel_write_raw(*list.channel, text, size);

@@ -8,9 +8,12 @@
 #include "console/channel.hpp"
 #include "number/number.hpp"
 
+// The most primes a line may take: its room must fit the channel's.
+inline constexpr unsigned list_line_most = 1000;
+
 struct PrimeList {
     Channel* channel;
-    unsigned per_line;
+    unsigned per_line;  // 1 to list_line_most
     unsigned on_line = 0;  // items written since the last line break
 };
 
@@ -40,12 +43,22 @@ void write_prime_lists(PrimeList& first, PrimeList& second, const PrimeBatch& ba
 // bytes); returns its end. Nothing goes to the channel; `at` stays.
 char* format_prime_list(char* out, const PrimeList& at, const PrimeBatch& batch);
 
-// The same for two lists at once, as write_prime_lists.
-void format_prime_lists(char*& first_out, char*& second_out, const PrimeList& first_at,
-                        const PrimeList& second_at, const PrimeBatch& batch);
+// The most bytes of an item (a separator and ten digits), and how far past
+// the last item the writer's stores may reach.
+inline constexpr std::size_t list_item_most = 11;
+inline constexpr std::size_t list_store_reach = 16;
 
-// The bytes format_prime_list may touch for `count` primes.
-std::size_t prime_list_room(std::size_t count, unsigned per_line);
+// The bytes format_prime_list may touch for `count` primes: the items,
+// their line breaks, and the reach of the last item's stores.
+constexpr std::size_t prime_list_room(std::size_t count, unsigned per_line) {
+    return count * list_item_most + 2 * (count / per_line + 1) + list_store_reach;
+}
+
+// The room a line of per_line items needs, to the reach of its last stores.
+constexpr std::size_t line_room(unsigned per_line) {
+    return per_line * list_item_most + 2 + list_store_reach;
+}
+static_assert(line_room(list_line_most) <= channel_space_most, "the channel has room for the longest line");
 
 // Writes text made by format_prime_list for `count` primes, and brings the
 // list to where it then stands.
