@@ -6,27 +6,11 @@
 
 #include <filesystem>
 #include <fstream>
-#include <map>
 #include <string>
 
-#include "support/golden_session.hpp"
+#include "e2e/result_file_cases.hpp"
 
 namespace fs = std::filesystem;
-using Files = std::map<std::string, std::string>;
-
-namespace {
-
-const std::string earlier = "earlier results\r\n";
-const std::string written_notice = "\b計算結果は、Prime.txt に書き出されています。\r\n";
-
-ProgramSetup plain(const GoldenSession& g) {
-    ProgramSetup setup;
-    setup.args = g.args;
-    setup.input = g.input;
-    return setup;
-}
-
-}  // namespace
 
 namespace {
 

@@ -99,3 +99,6 @@ void resume_program(StartedProgram& started);
 // Empty when a run as another user (as_nobody, uid) can reach the program
 // here; otherwise why not, for a test to skip with.
 std::string why_other_users_cannot_run();
+
+// Whether the tests' own user writes files that are read-only (root does).
+bool writes_read_only_files();

@@ -109,6 +109,8 @@ ProcessCall ntdll_call(const char* name) {
 
 std::string why_other_users_cannot_run() { return "Windows runs the program as the same user"; }
 
+bool writes_read_only_files() { return false; }
+
 bool still_running(const StartedProgram& p) {
     return p.process != nullptr && WaitForSingleObject(static_cast<HANDLE>(p.process), 0) == WAIT_TIMEOUT;
 }
