@@ -1,3 +1,8 @@
+// src/console: everything between the program and its user: the message
+// catalogue, the output layer (formatting, CR LF, buffering, flush order),
+// line input and number entry, the screen's clearing, and the platform's
+// streams and console. It may use number (for the conversions).
+//
 // The one way messages are written: format, translate LF, end the message.
 #pragma once
 

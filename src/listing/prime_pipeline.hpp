@@ -1,3 +1,8 @@
+// src/listing: the list of primes as the range modes write it: the writer
+// that turns the sieve's bits into text, the two threads it runs on, and
+// their worker and waiting primitives. It may use number, sieve and the
+// console's channels.
+//
 // The primes of a range written to the run's lists, with the sieve on a
 // second thread: the sieve and the list writer take about the same time, and
 // on two cores they then overlap. When the writer of a single list falls

@@ -1,3 +1,6 @@
+// src/main: the process entry and the check of command-line arguments. It
+// may use every other folder.
+//
 // The one-shot check of command-line arguments.
 #pragma once
 

@@ -1,3 +1,6 @@
+// src/menu: the interactive menu, the explanation screen and the check of
+// one number. It may use number, range and console.
+//
 // The interactive menu: choose a mode, run it, come back, until 1 is chosen.
 #pragma once
 

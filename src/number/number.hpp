@@ -1,3 +1,7 @@
+// src/number: the number core every mode uses: the Number type, the
+// conversions of typed text to numbers, the primality test and the
+// factorization. It uses nothing of the program's other folders.
+//
 // The one integer type of the program: every candidate, range end and factor.
 #pragma once
 

@@ -1,3 +1,7 @@
+// src/range: the range modes: their table, the dialogue that asks for the
+// range, the run with its summary, and the clock that stamps it. It may use
+// number, sieve, listing, result_file and console.
+//
 // A range search run: the list where the mode sends it, then the summary.
 #pragma once
 

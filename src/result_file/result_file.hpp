@@ -1,3 +1,8 @@
+// src/result_file: "Prime.txt": the channel a run writes it through, the
+// bound of its size, and its replacement whole or not at all, with the old
+// file's owner and attributes taken over, per platform. It may use number
+// and the console's channels.
+//
 // The result file "Prime.txt": list, summary and times of the last run.
 #pragma once
 

@@ -1,3 +1,7 @@
+// src/sieve: the segmented sieve of Eratosthenes on the wheel of 30, which
+// gives the primes of a range as bits, and prime counting (pi(x), the count
+// of a range) built on it; what the range modes use. It may use number.
+//
 // The primes of a range, in increasing order: the engine of the range modes.
 // Marks exactly the numbers for which is_composite gives 0, by a segmented
 // sieve of Eratosthenes on the wheel of 30 (a byte for every 30 numbers),
