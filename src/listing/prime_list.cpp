@@ -280,7 +280,6 @@ char* format_prime_list(char* out, const PrimeList& at, const PrimeBatch& batch)
     return output.out;
 }
 
-
 void write_formatted_list(PrimeList& list, const char* text, std::size_t size, std::size_t count) {
     channel_write_raw(*list.channel, text, size);
     move_list_on(list, count);

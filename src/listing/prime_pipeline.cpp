@@ -69,10 +69,12 @@ struct Ring {
 struct Ahead {
     PrimeList list;  // where it will stand before the next batch
     std::uint64_t text_written;
-    unsigned help_when_behind;  // never_help: the caller writes every batch
+    unsigned help_when_behind;  // the lag, in batches, from which it formats
 };
 
+// A lag the ring never reaches: the caller writes every batch.
 constexpr unsigned never_help = ~0u;
+static_assert(never_help > ring_size);
 
 // Everything of one call: 2.5 MiB, on the heap for as long as the call runs.
 struct Pipeline {
@@ -132,7 +134,7 @@ void sieve_into_ring(void* started) {
         Slot& slot = ring.slots[n % ring_size];
         const bool more = fill(pipeline.scan, slot);
         const unsigned behind = n - ring.taken.load();
-        slot.formatted = slot.count != 0 && ahead.help_when_behind != never_help && behind >= ahead.help_when_behind;
+        slot.formatted = slot.count != 0 && behind >= ahead.help_when_behind;
         if (slot.formatted) format_ahead(ring, ahead, slot);
         move_list_on(ahead.list, slot.count);
         ring.filled.store(n + 1);

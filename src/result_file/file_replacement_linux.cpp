@@ -172,8 +172,6 @@ void drop_cached_pages_of(const char* name, const struct stat& old, std::uint64_
     }
 }
 
-void wait_for_page_dropper() { page_dropper.wait(); }
-
 // Closes every descriptor but two.
 void keep_only(int one, int other) {
     const unsigned a = static_cast<unsigned>(std::min(one, other)), b = static_cast<unsigned>(std::max(one, other));
@@ -353,7 +351,7 @@ Outcome finish_once(Replacement& r, const char* name) {
 }  // namespace
 
 bool begin_replacement(Replacement& r, const char* name, std::uint64_t expected_size) {
-    wait_for_page_dropper();
+    page_dropper.wait();
     r = Replacement{};
     struct stat old;
     const Standing standing = look_at(name, old);
@@ -376,7 +374,7 @@ bool begin_replacement(Replacement& r, const char* name, std::uint64_t expected_
 }
 
 bool finish_replacement(Replacement& r, const char* name) {
-    wait_for_page_dropper();
+    page_dropper.wait();
     Outcome outcome = Outcome::look_again;
     for (unsigned attempt = 0; attempt < 100 && outcome == Outcome::look_again; ++attempt)
         outcome = finish_once(r, name);
@@ -385,7 +383,7 @@ bool finish_replacement(Replacement& r, const char* name) {
 }
 
 void abandon_replacement(Replacement& r) {
-    wait_for_page_dropper();
+    page_dropper.wait();
     if (r.fd >= 0) close(r.fd);
     if (r.named) unlink(r.temp_name);
     release_name();
