@@ -52,7 +52,7 @@ fuzz:
 	@bash scripts/fuzz $(or $(SECONDS_PER_TARGET),20)
 
 # The Windows program, cross-built: build-win32/primesearch.exe (32-bit, the
-# release, with build-win32/primesearch-win32.zip) and build-win64/primesearch.exe.
+# release, with build-win32/primesearch-VERSION-win32.zip) and build-win64/primesearch.exe.
 windows:
 	@bash scripts/windows
 
