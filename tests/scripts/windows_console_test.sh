@@ -16,11 +16,15 @@ bits=""
 [ "$1" = --32 ] && { bits=--32; shift; }
 program=$(cd "$(dirname "$1")" && pwd)/$(basename "$1")
 command -v tmux >/dev/null || { echo "no tmux"; exit 77; }
-session=primesearch-console-$$
+# A tmux server of the test's own, its socket in the test's directory; no
+# session ends while the test runs (tmux 3.3 can lose its server when the
+# last session is killed, and the client then fails), the server goes at the
+# end.
 work=$(mktemp -d)
-trap 'tmux kill-session -t $session 2>/dev/null; rm -rf "$work"' EXIT
+tm() { tmux -S "$work/tmux" "$@"; }
+trap 'tm kill-server 2>/dev/null; rm -rf "$work"' EXIT
 
-screen() { tmux capture-pane -p -t "$session"; }
+screen() { tm capture-pane -p -t "$session"; }
 # Waits up to 60 s for the text to be on the screen.
 wait_for() {
     for _ in $(seq 300); do
@@ -29,16 +33,18 @@ wait_for() {
     done
     echo "FAILED: waited for \"$1\"; the screen shows:"; screen; exit 1
 }
-type_line() { tmux send-keys -t "$session" -- "$1" Enter; }
+type_line() { tm send-keys -t "$session" -- "$1" Enter; }
+# Starts the program in a new session, which the later steps look at.
 start() {
-    LANG=C.UTF-8 tmux new-session -d -s "$session" -x 120 -y 45 \
+    session=$1
+    LANG=C.UTF-8 tm new-session -d -s "$session" -x 120 -y 45 \
         "cd '$work' && LANG=C.UTF-8 '$here/scripts/wine-run' $bits '$program'; echo EXIT=\$?; sleep 600"
 }
 expect_absent() {
     if screen | grep -qF -- "$1"; then echo "FAILED: \"$1\" is still on the screen:"; screen; exit 1; fi
 }
 
-start
+start menu
 wait_for "素数検索プログラムへようこそ、まずはモードを選んでください。"
 wait_for "数字を選んで、Enterで確定してください。"
 type_line 2
@@ -66,12 +72,11 @@ wait_for "数字を選んで"
 type_line 1
 wait_for "EXIT=0"
 for noise in "wine:" "err:" "fixme:"; do expect_absent "$noise"; done
-tmux kill-session -t "$session"
 
-start
+start interrupt
 wait_for "数字を選んで"
 type_line 6
 wait_for "調べたい数を入力してください。"
-tmux send-keys -t "$session" C-c
+tm send-keys -t "$session" C-c
 wait_for "EXIT="
 echo "the console test passed for $1"
