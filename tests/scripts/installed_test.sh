@@ -8,7 +8,7 @@ set -u
 build=$(cd "$1" && pwd)
 bare="$build/primesearch"
 work=$(mktemp -d)
-trap 'tmux -L primesearch-test kill-server 2>/dev/null; [ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
+trap 'tmux -S "$work/tmux" kill-server 2>/dev/null; [ -n "${KEEP:-}" ] || rm -rf "$work"' EXIT
 failed=0
 fail() { echo "FAILED: $*"; failed=1; }
 
@@ -52,12 +52,12 @@ input="6\n" same end-of-input
 # A person's UTF-8 terminal: readable Japanese, when luit works here.
 menu="素数検索プログラムへようこそ"
 if command -v tmux >/dev/null && command -v luit >/dev/null && [ -d /usr/share/fonts/X11/encodings ]; then
-    tmux -L primesearch-test new-session -d -x 100 -y 40 \
+    tmux -S "$work/tmux" new-session -d -x 100 -y 40 \
         "cd '$work' && LANG=C.UTF-8 LC_ALL=C.UTF-8 '$installed'; sleep 30"
     shown=""
     for _ in 1 2 3 4 5 6 7 8 9 10; do
         sleep 0.5
-        shown=$(tmux -L primesearch-test capture-pane -p)
+        shown=$(tmux -S "$work/tmux" capture-pane -p)
         case "$shown" in *"$menu"*) break ;; esac
     done
     case "$shown" in *"$menu"*) ;; *) fail "tmux: no readable menu:
