@@ -13,8 +13,9 @@ namespace {
 // closed pipe, the timers, the CPU limit, the real-time ones. SIGKILL cannot
 // be caught. The faults (SIGSEGV and the like) are the sanitizers' to
 // report. SIGXFSZ is ignored from the start: a write past the size limit fails.
-constexpr int fixed_ending_signals[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGPIPE, SIGALRM,   SIGUSR1,
-                                        SIGUSR2, SIGXCPU, SIGVTALRM, SIGPROF, SIGPOLL, SIGSTKFLT, SIGPWR};
+constexpr int fixed_ending_signals[] = {SIGINT,  SIGTERM, SIGHUP,    SIGQUIT, SIGPIPE,
+                                        SIGALRM, SIGUSR1, SIGUSR2,   SIGXCPU, SIGVTALRM,
+                                        SIGPROF, SIGPOLL, SIGSTKFLT, SIGPWR};
 
 template <typename Each>
 void for_each_ending_signal(Each each) {
@@ -43,7 +44,7 @@ extern "C" void remove_name_and_end(int sig) {
 void remove_on_ending_signal(const char* name) {
     std::strncpy(guarded_name, name, sizeof guarded_name - 1);
     name_is_guarded = 1;
-    struct sigaction remove{};
+    struct sigaction remove {};
     remove.sa_handler = remove_name_and_end;
     remove.sa_flags = SA_RESETHAND | SA_NODEFER;
     sigemptyset(&remove.sa_mask);
@@ -68,4 +69,6 @@ void hold_ending_signals_back() {
     sigprocmask(SIG_BLOCK, &ending, &before_hold);
 }
 
-void let_ending_signals_through() { sigprocmask(SIG_SETMASK, &before_hold, nullptr); }
+void let_ending_signals_through() {
+    sigprocmask(SIG_SETMASK, &before_hold, nullptr);
+}

@@ -19,7 +19,9 @@ struct AttributeBuffers {
 };
 
 // A file system without extended attributes has none to carry over.
-long names_listed(long size) { return size < 0 && errno == ENOTSUP ? 0 : size; }
+long names_listed(long size) {
+    return size < 0 && errno == ENOTSUP ? 0 : size;
+}
 
 template <typename Each>
 bool each_name(const std::vector<char>& names, long size, Each each) {
@@ -29,7 +31,8 @@ bool each_name(const std::vector<char>& names, long size, Each each) {
 }
 
 bool listed(const std::vector<char>& names, long size, const char* wanted) {
-    return !each_name(names, size, [wanted](const char* name) { return std::strcmp(name, wanted) != 0; });
+    return !each_name(names, size,
+                      [wanted](const char* name) { return std::strcmp(name, wanted) != 0; });
 }
 
 bool same_extended_attributes(int fd, int old) {
@@ -39,7 +42,8 @@ bool same_extended_attributes(int fd, int old) {
     if (old_size < 0 || new_size < 0) return false;
     const bool copied = each_name(b.old_names, old_size, [&](const char* name) {
         const ssize_t length = fgetxattr(old, name, b.value.data(), b.value.size());
-        return length >= 0 && fsetxattr(fd, name, b.value.data(), static_cast<size_t>(length), 0) == 0;
+        return length >= 0 &&
+               fsetxattr(fd, name, b.value.data(), static_cast<size_t>(length), 0) == 0;
     });
     // What the new file got by itself, such as a directory's default ACL, goes.
     return copied && each_name(b.new_names, new_size, [&](const char* name) {
@@ -50,7 +54,8 @@ bool same_extended_attributes(int fd, int old) {
 bool same_owner(int fd, const struct stat& old) {
     struct stat now;
     if (fstat(fd, &now) != 0) return false;
-    return (now.st_uid == old.st_uid && now.st_gid == old.st_gid) || fchown(fd, old.st_uid, old.st_gid) == 0;
+    return (now.st_uid == old.st_uid && now.st_gid == old.st_gid) ||
+           fchown(fd, old.st_uid, old.st_gid) == 0;
 }
 
 // Last, since a change of owner clears the set-user and set-group bits.
@@ -64,7 +69,8 @@ bool same_mode(int fd, const struct stat& old) {
 
 bool carry_attributes(int fd, int old) {
     struct stat st;
-    return fstat(old, &st) == 0 && same_extended_attributes(fd, old) && same_owner(fd, st) && same_mode(fd, st);
+    return fstat(old, &st) == 0 && same_extended_attributes(fd, old) && same_owner(fd, st) &&
+           same_mode(fd, st);
 }
 
 void carry_permitted_attributes(int fd, int old) {

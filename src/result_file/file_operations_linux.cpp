@@ -2,8 +2,6 @@
 // name (O_TMPFILE) where the file system allows, and linked in at the end;
 // rename() puts it in place without following a link that may stand there;
 // the old file is locked with flock(), which a rename passes.
-#include "result_file/file_operations.hpp"
-
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
@@ -17,10 +15,13 @@
 
 #include "result_file/ending_signals_linux.hpp"
 #include "result_file/file_attributes_linux.hpp"
+#include "result_file/file_operations.hpp"
 
 namespace {
 
-int old_fd(const Replacement& r) { return static_cast<int>(r.old); }
+int old_fd(const Replacement& r) {
+    return static_cast<int>(r.old);
+}
 
 // Linux's protected_regular rule: in a sticky, world-writable directory such
 // as /tmp, another user's file is not taken over unless the directory's
@@ -32,7 +33,9 @@ bool planted_in_shared_directory(const struct stat& file) {
     return shared && file.st_uid != geteuid() && file.st_uid != dir.st_uid;
 }
 
-Look refused(Refusal why) { return {Standing::refused, why, {}, 0, 0}; }
+Look refused(Refusal why) {
+    return {Standing::refused, why, {}, 0, 0};
+}
 
 FileIdentity identity(const struct stat& st) {
     return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
@@ -57,7 +60,8 @@ struct LinuxFiles final : FileOperations {
         if (!S_ISREG(st.st_mode)) return refused(Refusal::not_a_plain_file);
         if (planted_in_shared_directory(st)) return refused(Refusal::planted);
         if (faccessat(AT_FDCWD, name, W_OK, AT_EACCESS) != 0) return refused(Refusal::not_writable);
-        return {Standing::replaceable, Refusal::none, identity(st), static_cast<std::uint64_t>(st.st_nlink),
+        return {Standing::replaceable, Refusal::none, identity(st),
+                static_cast<std::uint64_t>(st.st_nlink),
                 static_cast<std::uint32_t>(st.st_mode & 0777)};
     }
 
@@ -77,7 +81,8 @@ struct LinuxFiles final : FileOperations {
     }
 
     Made make_named(Replacement& r, const Look& old) override {
-        r.fd = open(r.temp_name, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, new_file_mode(r, old));
+        r.fd = open(r.temp_name, O_RDWR | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC,
+                    new_file_mode(r, old));
         return made_or(r.fd >= 0 ? 0 : -1);
     }
 
@@ -100,7 +105,9 @@ struct LinuxFiles final : FileOperations {
 
     Locked lock_old(Replacement& r, const char* name, const Look& old) override {
         const int fd = open(name, O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
-        if (fd < 0) return errno == ENOENT || errno == ELOOP || errno == ENXIO ? Locked::changed : Locked::failed;
+        if (fd < 0)
+            return errno == ENOENT || errno == ELOOP || errno == ENXIO ? Locked::changed
+                                                                       : Locked::failed;
         int locked;
         while ((locked = flock(fd, LOCK_EX)) != 0 && errno == EINTR) {
         }
@@ -137,7 +144,8 @@ struct LinuxFiles final : FileOperations {
 
     // Reserving also fills any holes of a sparse old file.
     Reserved reserve_room(Replacement& r, std::uint64_t size) override {
-        if (fallocate(old_fd(r), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0) return Reserved::reserved;
+        if (fallocate(old_fd(r), FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(size)) == 0)
+            return Reserved::reserved;
         return errno == EOPNOTSUPP || errno == ENOSYS ? Reserved::unsupported : Reserved::failed;
     }
 
@@ -145,13 +153,15 @@ struct LinuxFiles final : FileOperations {
         constexpr std::size_t block_size = 65536;
         const auto block = std::make_unique_for_overwrite<char[]>(block_size);
         while (from < to) {
-            const ssize_t got = pread(r.fd, block.get(), std::min<std::uint64_t>(to - from, block_size),
-                                      static_cast<off_t>(from));
+            const ssize_t got =
+                pread(r.fd, block.get(), std::min<std::uint64_t>(to - from, block_size),
+                      static_cast<off_t>(from));
             if (got < 0 && errno == EINTR) continue;
             if (got <= 0) return false;
             for (ssize_t put = 0; put < got;) {
-                const ssize_t n = pwrite(old_fd(r), block.get() + put, static_cast<std::size_t>(got - put),
-                                         static_cast<off_t>(from) + put);
+                const ssize_t n =
+                    pwrite(old_fd(r), block.get() + put, static_cast<std::size_t>(got - put),
+                           static_cast<off_t>(from) + put);
                 if (n < 0 && errno == EINTR) continue;
                 if (n <= 0) return false;
                 put += n;

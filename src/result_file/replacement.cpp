@@ -21,8 +21,8 @@ enum class Outcome { done, failed, look_again };
 template <typename Make>
 bool name_new_file(FileOperations& files, Replacement& r, const char* base, Make make) {
     for (unsigned attempt = 0; attempt < name_attempts; ++attempt) {
-        const int length = std::snprintf(r.temp_name, sizeof r.temp_name, "%s.incomplete-%lu-%u", base,
-                                         files.process_id(), attempt);
+        const int length = std::snprintf(r.temp_name, sizeof r.temp_name, "%s.incomplete-%lu-%u",
+                                         base, files.process_id(), attempt);
         if (length < 0 || static_cast<std::size_t>(length) >= sizeof r.temp_name) return false;
         files.guard(r);
         const Made made = make();
@@ -42,7 +42,8 @@ bool make_new_file(FileOperations& files, Replacement& r, const char* name, cons
 
 // In the temporary directory, for a writable old file in a directory that
 // takes no new file: only ever copied into the old file.
-bool make_new_file_elsewhere(FileOperations& files, Replacement& r, const char* name, const Look& old) {
+bool make_new_file_elsewhere(FileOperations& files, Replacement& r, const char* name,
+                             const Look& old) {
     const char* dir = files.temporary_directory();
     char base[sizeof r.temp_name];
     // A directory whose path leaves no room for the name is not used cut short.
@@ -55,7 +56,8 @@ bool make_new_file_elsewhere(FileOperations& files, Replacement& r, const char* 
 
 Renamed rename_waiting_for_holder(FileOperations& files, Replacement& r, const char* name) {
     Renamed renamed = files.rename_over(r, name);
-    for (unsigned pause = 0; renamed == Renamed::held_by_another_program && pause < holder_pauses; ++pause) {
+    for (unsigned pause = 0; renamed == Renamed::held_by_another_program && pause < holder_pauses;
+         ++pause) {
         files.pause_for_holder();
         renamed = files.rename_over(r, name);
     }
@@ -64,12 +66,19 @@ Renamed rename_waiting_for_holder(FileOperations& files, Replacement& r, const c
 
 // The new file takes `name` in one step; false, the new file kept, when it could not.
 bool move_into_place(FileOperations& files, Replacement& r, const char* name) {
-    if (!r.named && !name_new_file(files, r, name, [&] { return files.give_name(r); })) return false;
+    if (!r.named && !name_new_file(files, r, name, [&] { return files.give_name(r); }))
+        return false;
     if (rename_waiting_for_holder(files, r, name) != Renamed::done) return false;
     files.unguard();
     r.named = false;
     files.drop_new_file(r);  // the name is the result's now: only closed
     return true;
+}
+
+// Back to the old length after a failure before an old byte changed; tried
+// twice, as the old content is whole only once it is done.
+void cut_back(FileOperations& files, Replacement& r, std::uint64_t old_size) {
+    if (!files.set_old_length(r, old_size)) files.set_old_length(r, old_size);
 }
 
 // The new content into the locked old file. Before an old byte changes it
@@ -80,17 +89,14 @@ bool move_into_place(FileOperations& files, Replacement& r, const char* name) {
 bool copy_in_place(FileOperations& files, Replacement& r) {
     std::uint64_t size = 0, old_size = 0;
     if (!files.sizes(r, size, old_size)) return false;
-    if (size > 0 && files.reserve_room(r, size) == Reserved::failed) {
-        files.set_old_length(r, old_size);  // gives the room back
+    if ((size > 0 && files.reserve_room(r, size) == Reserved::failed) ||
+        (size > old_size && !files.copy_range(r, old_size, size))) {
+        cut_back(files, r, old_size);  // also gives back room reserved past the end
         return false;
     }
-    std::uint64_t head = std::min(size, old_size);
-    if (size > old_size && !files.copy_range(r, old_size, size)) {
-        if (files.set_old_length(r, old_size)) return false;
-        head = size;  // the old file could not be cut back: carry the copy through
-    }
     const auto rest = [&] {
-        return files.copy_range(r, 0, head) && files.set_old_length(r, size) && files.sync_old(r);
+        return files.copy_range(r, 0, std::min(size, old_size)) && files.set_old_length(r, size) &&
+               files.sync_old(r);
     };
     return rest() || rest();
 }
@@ -107,13 +113,16 @@ bool replace_in_place(FileOperations& files, Replacement& r) {
     return copied;
 }
 
-Outcome lock_failure(Locked locked) { return locked == Locked::changed ? Outcome::look_again : Outcome::failed; }
+Outcome lock_failure(Locked locked) {
+    return locked == Locked::changed ? Outcome::look_again : Outcome::failed;
+}
 
 // Over the old file `old` at `name`, locked (where a lock allows a rename)
 // from here until it has been renamed over or written.
 Outcome finish_over(FileOperations& files, Replacement& r, const char* name, const Look& old) {
     if (!files.lock_stops_rename) {
-        if (const Locked locked = files.lock_old(r, name, old); locked != Locked::held) return lock_failure(locked);
+        if (const Locked locked = files.lock_old(r, name, old); locked != Locked::held)
+            return lock_failure(locked);
     }
     // A file with another name too is never written through: this name
     // gets the new file, with what may be given of the old one.
@@ -128,7 +137,8 @@ Outcome finish_over(FileOperations& files, Replacement& r, const char* name, con
     // given, or its directory takes no new file, or a holder kept the
     // rename from happening.
     if (r.old < 0) {
-        if (const Locked locked = files.lock_old(r, name, old); locked != Locked::held) return lock_failure(locked);
+        if (const Locked locked = files.lock_old(r, name, old); locked != Locked::held)
+            return lock_failure(locked);
     }
     return replace_in_place(files, r) ? Outcome::done : Outcome::failed;
 }

@@ -1,6 +1,4 @@
 // What keeps replacing a large result file off the user's path on Linux.
-#include "result_file/replacement_speed.hpp"
-
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
@@ -11,6 +9,8 @@
 #include <system_error>
 #include <thread>
 
+#include "result_file/replacement_speed.hpp"
+
 namespace {
 
 // Files from this size on are worth the measures against waiting at the end.
@@ -18,7 +18,9 @@ constexpr std::uint64_t large_file = std::uint64_t{64} << 20;
 
 std::uint64_t size_of(int fd) {
     struct stat st;
-    return fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode) ? static_cast<std::uint64_t>(st.st_size) : 0;
+    return fd >= 0 && fstat(fd, &st) == 0 && S_ISREG(st.st_mode)
+               ? static_cast<std::uint64_t>(st.st_size)
+               : 0;
 }
 
 // One result file at a time: the room given to it, and the thread that
@@ -33,7 +35,9 @@ struct PageDropper {
     }
 } page_dropper;
 
-void wait_for_page_dropper() { page_dropper.wait(); }
+void wait_for_page_dropper() {
+    page_dropper.wait();
+}
 
 // The old file's pages in the page cache are of no more use to this run,
 // and writing a new file as large while they are held makes many runs far
@@ -55,7 +59,8 @@ void drop_cached_pages(int fd) {
 
 // Closes every descriptor but two.
 void keep_only(int one, int other) {
-    const unsigned a = static_cast<unsigned>(std::min(one, other)), b = static_cast<unsigned>(std::max(one, other));
+    const unsigned a = static_cast<unsigned>(std::min(one, other)),
+                   b = static_cast<unsigned>(std::max(one, other));
     const auto close_below = [](unsigned first, unsigned end) {
         return first >= end || close_range(first, end - 1, 0) == 0;
     };
@@ -111,7 +116,8 @@ void speed_up_start(const Replacement& r, const char* name, std::uint64_t expect
     // nothing left to allocate: without them, a second run of mode 4 over
     // 1..2e9 takes 1.48 times as long, of mode 2 over 1..5e8 1.41 times.
     if (old >= 0)
-        room_given = fallocate(r.fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(expected_size)) == 0;
+        room_given =
+            fallocate(r.fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(expected_size)) == 0;
     if (old_size >= large_file)
         drop_cached_pages(old);
     else if (old >= 0)
