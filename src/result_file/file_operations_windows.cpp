@@ -145,15 +145,12 @@ struct WindowsFiles final : FileOperations {
             nullptr);
         if (file == INVALID_HANDLE_VALUE)
             return GetLastError() == ERROR_FILE_EXISTS ? Made::name_taken : Made::failed;
-        r.fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(file), _O_BINARY);
-        if (r.fd >= 0 && (set_information_by_handle() == nullptr || delete_when_closed(file, true)))
-            return Made::made;
-        if (r.fd >= 0)
-            _close(r.fd);
-        else
-            CloseHandle(file);
+        const bool marked =
+            set_information_by_handle() == nullptr || delete_when_closed(file, true);
+        r.fd = marked ? _open_osfhandle(reinterpret_cast<std::intptr_t>(file), _O_BINARY) : -1;
+        if (r.fd >= 0) return Made::made;
+        CloseHandle(file);
         DeleteFileW(wide.c_str());
-        r.fd = -1;
         return Made::failed;
     }
 
@@ -168,13 +165,14 @@ struct WindowsFiles final : FileOperations {
     }
     void unguard() override { unmarked_file_exists = 0; }
 
+    // Both tried, whatever the first does.
     bool carry_all(Replacement& r, const char* name, const Look& old) override {
-        return same_security(handle_of(r.fd), widened(name).c_str()) &&
-               same_attributes(handle_of(r.fd), widened(r.temp_name).c_str(), old.permissions);
+        const HANDLE file = handle_of(r.fd);
+        return same_security(file, widened(name).c_str()) &
+               same_attributes(file, widened(r.temp_name).c_str(), old.permissions);
     }
     void carry_what_may_be(Replacement& r, const char* name, const Look& old) override {
-        same_security(handle_of(r.fd), widened(name).c_str());
-        same_attributes(handle_of(r.fd), widened(r.temp_name).c_str(), old.permissions);
+        carry_all(r, name, old);
     }
 
     // Held until the handle is closed; another run waits here meanwhile.
@@ -187,17 +185,14 @@ struct WindowsFiles final : FileOperations {
             return GetLastError() == ERROR_FILE_NOT_FOUND ? Locked::changed : Locked::failed;
         BY_HANDLE_FILE_INFORMATION info;
         OVERLAPPED whole{};
-        Locked locked = Locked::changed;
-        if (GetFileType(file) == FILE_TYPE_DISK && GetFileInformationByHandle(file, &info) &&
-            identity(info) == old.id)
-            locked = LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)
-                         ? Locked::held
-                         : Locked::failed;
-        if (locked == Locked::held)
+        const bool same = GetFileType(file) == FILE_TYPE_DISK &&
+                          GetFileInformationByHandle(file, &info) && identity(info) == old.id;
+        if (same && LockFileEx(file, LOCKFILE_EXCLUSIVE_LOCK, 0, MAXDWORD, MAXDWORD, &whole)) {
             r.old = reinterpret_cast<std::intptr_t>(file);
-        else
-            CloseHandle(file);
-        return locked;
+            return Locked::held;
+        }
+        CloseHandle(file);
+        return same ? Locked::failed : Locked::changed;
     }
 
     void unlock_old(Replacement& r) override {

@@ -32,8 +32,7 @@ std::uint64_t result_file_size_bound(Number lo, Number hi) {
         if (from > to) continue;
         const double span = to - from + 1;
         const double short_range = span >= 2 ? 2 * span / std::log(span) + 1 : span;
-        const double count =
-            std::min(short_range, std::max(0.0, pi_upper(to) - pi_lower(from - 1)));
+        const double count = std::min(short_range, std::max(0.0, pi_upper(to) - pi_lower(from - 1)));
         items += count;
         bytes += count * (digits + 1);
     }

@@ -41,10 +41,10 @@ void wait_for_page_dropper() {
 
 // The old file's pages in the page cache are of no more use to this run,
 // and writing a new file as large while they are held makes many runs far
-// slower: in make bench's row for a second run of mode 4 over 1..2e9
-// (medians of five, beside primesearch writing a file as large), six series
-// without dropping them took 0.46 to 1.48 s, 0.98 s in the middle, against
-// 0.41 to 0.55 s with it. The file itself is untouched.
+// slower: a second run of mode 4 over 1..2e9, beside primesieve writing a
+// file as large, takes 1.7 to 3.5 times as long without dropping them
+// (medians of three series of seven; single runs up to 2.9 s against 0.4 s),
+// mode 2 over 1..5e8 0.92 to 0.95 times. The file itself is untouched.
 void drop_cached_pages(int fd) {
     const auto drop = [fd] {
         posix_fadvise(fd, 0, 0, POSIX_FADV_DONTNEED);
@@ -114,7 +114,7 @@ void speed_up_start(const Replacement& r, const char* name, std::uint64_t expect
     // delayed blocks there and then (auto_da_alloc): for a large file the
     // user would wait for that at the end. Blocks given up front have
     // nothing left to allocate: without them, a second run of mode 4 over
-    // 1..2e9 takes 1.48 times as long, of mode 2 over 1..5e8 1.41 times.
+    // 1..2e9 takes 1.8 to 2.1 times as long, of mode 2 over 1..5e8 1.6 times.
     if (old >= 0)
         room_given =
             fallocate(r.fd, FALLOC_FL_KEEP_SIZE, 0, static_cast<off_t>(expected_size)) == 0;
@@ -137,11 +137,11 @@ void speed_up_end(const Replacement& r) {
 // The old file, held open across the rename, is freed when let go of. For a
 // large file that takes the system a while, and a process waits at its end
 // for its files to be freed: another process lets go of it, so that neither
-// the end of the run nor the end of the program waits for it. Measured
-// whole, a second run of mode 4 over 1..2e9 (a 1 GB file replaced) takes
-// 1.8 to 1.9 times as long when this process closes it itself (a thread of
-// its own gains nothing: the process waits for it at its end), mode 2 over
-// 1..5e8 1.2 times. Where no process can be made, it is closed here.
+// the end of the run nor the end of the program waits for it. Without it a
+// second run of mode 4 over 1..2e9 (a 1 GB file replaced) takes 1.4 to 1.6
+// times as long, mode 2 over 1..5e8 1.1 times; a thread of its own gains
+// nothing over closing it here (1.56 and 1.11), as the process waits for
+// it at its end. Where no process can be made, it is closed here.
 void let_go_of_old_file(Replacement& r) {
     const int fd = static_cast<int>(r.old);
     if (size_of(fd) >= large_file && close_in_other_process(fd)) r.old = -1;

@@ -31,8 +31,8 @@ struct FakeFiles final : FileOperations {
     bool temporary_directory_exists = true, may_give_everything = true;
     Refusal refusal = Refusal::none;  // what is refused at "Prime.txt"
     std::uint64_t disk = 1 << 20;
-    unsigned renames_held = 0;          // renames another program's hold makes fail
-    bool holder_shares_writing = true;  // else the old file cannot be opened to write
+    unsigned renames_held = 0;                    // renames another program's hold makes fail
+    bool holder_shares_writing = true;            // else the old file cannot be opened to write
     std::function<void(FakeFiles&)> before_lock;  // another run, once
     // The failure: the operation numbered `fail_at` (from 1) reports failure;
     // a copy then writes half its bytes first.
@@ -52,7 +52,8 @@ struct FakeFiles final : FileOperations {
         std::set<FakeFile*> seen;
         std::uint64_t sum = 0;
         const auto add = [&](const FakeRef& f) {
-            if (seen.insert(f.get()).second) sum += std::max<std::uint64_t>(f->data.size(), f->reserved);
+            if (seen.insert(f.get()).second)
+                sum += std::max<std::uint64_t>(f->data.size(), f->reserved);
         };
         for (const auto& [name, f] : names) add(f);
         for (const auto& [fd, f] : open_files) add(f);
@@ -62,7 +63,8 @@ struct FakeFiles final : FileOperations {
     bool write(FakeFile& f, std::uint64_t at, const std::string& bytes) {
         const std::uint64_t held = std::max<std::uint64_t>(f.data.size(), f.reserved);
         const std::uint64_t room = held + (disk - used());
-        const std::uint64_t fits = at >= room ? 0 : std::min<std::uint64_t>(bytes.size(), room - at);
+        const std::uint64_t fits =
+            at >= room ? 0 : std::min<std::uint64_t>(bytes.size(), room - at);
         if (f.data.size() < at + fits) f.data.resize(at + fits);
         f.data.replace(at, fits, bytes, 0, fits);
         return fits == bytes.size();
@@ -84,7 +86,8 @@ struct FakeFiles final : FileOperations {
     // A named new file is never without its guard.
     void check_guard(const char* step) {
         for (const auto& [name, f] : names)
-            if (name.find(".incomplete-") != std::string::npos && !(guarded && guarded_name == name))
+            if (name.find(".incomplete-") != std::string::npos &&
+                !(guarded && guarded_name == name))
                 faults.push_back(std::string(step) + ": " + name + " unguarded");
     }
 
@@ -96,7 +99,9 @@ struct FakeFiles final : FileOperations {
         const auto id = reinterpret_cast<std::uintptr_t>(at->second.get());
         return {Standing::replaceable, Refusal::none, {1, id}, at->second->links, 0644};
     }
-    const char* temporary_directory() override { return temporary_directory_exists ? "/tmp" : nullptr; }
+    const char* temporary_directory() override {
+        return temporary_directory_exists ? "/tmp" : nullptr;
+    }
     unsigned long process_id() override { return 42; }
     bool make_unnamed(Replacement& r, const char* directory, const Look&) override {
         if (fails() || !unnamed_files || !may_make(std::string(directory) + "/x")) return false;

@@ -1,16 +1,17 @@
 // This platform's file operations on names longer than a short buffer holds.
+#include "result_file/file_operations.hpp"
+
 #include <gtest/gtest.h>
 
 #include <filesystem>
 #include <fstream>
 #include <string>
 
-#include "result_file/file_operations.hpp"
-
 namespace fs = std::filesystem;
 
 TEST(FileOperations, LookAtALongNameWhole) {
-    const fs::path dir = fs::temp_directory_path() / ("primesearch-long-name-" + std::string(80, 'x'));
+    const fs::path dir =
+        fs::temp_directory_path() / ("primesearch-long-name-" + std::string(80, 'x'));
     fs::create_directories(dir);
     const std::string name = (dir / "Prime.txt").string();
     std::ofstream(name, std::ios::binary) << "earlier";

@@ -20,7 +20,8 @@ const std::string old_result = "OLD RESULT\r\n";
 
 std::string new_result(std::size_t lines = 300) {
     std::string text;
-    for (std::size_t i = 0; i < lines; ++i) text.append(" ").append(std::to_string(1000003 + i * 2)).append("\r\n");
+    for (std::size_t i = 0; i < lines; ++i)
+        text.append(" ").append(std::to_string(1000003 + i * 2)).append("\r\n");
     return text;
 }
 
@@ -41,7 +42,8 @@ using Contents = std::map<std::string, std::string>;
 Contents contents(const FakeFiles& files, bool without_new_file = false) {
     Contents all;
     for (const auto& [name, file] : files.names)
-        if (!without_new_file || name.find(".incomplete-") == std::string::npos) all[name] = file->data;
+        if (!without_new_file || name.find(".incomplete-") == std::string::npos)
+            all[name] = file->data;
     return all;
 }
 
@@ -94,7 +96,8 @@ void try_row(const Row& row, bool windows_order) {
     EXPECT_EQ(e.written, row.ends == Ends::renamed || row.ends == Ends::copied);
     EXPECT_EQ(clean.renames, row.ends == Ends::renamed ? 1u : 0u);
     for (unsigned n = 1; n <= clean.calls; ++n) {
-        SCOPED_TRACE("operation " + std::to_string(n) + " of " + std::to_string(clean.calls) + " fails");
+        SCOPED_TRACE("operation " + std::to_string(n) + " of " + std::to_string(clean.calls) +
+                     " fails");
         FakeFiles files(windows_order);
         row.set_up(files);
         files.fail_at = n;
@@ -107,7 +110,9 @@ void try_rows(const std::vector<Row>& rows) {
         for (const bool windows_order : {false, true}) try_row(row, windows_order);
 }
 
-void old_file(FakeFiles& f) { f.put("Prime.txt", old_result); }
+void old_file(FakeFiles& f) {
+    f.put("Prime.txt", old_result);
+}
 void second_name(FakeFiles& f) {
     f.names["other.txt"] = f.put("Prime.txt", old_result);
     f.names["other.txt"]->links = 2;
@@ -120,9 +125,10 @@ TEST(ReplacementPolicy, WhatStandsAtTheName) {
     try_rows({
         {"nothing: the new file takes the name", [](FakeFiles&) {}, Ends::renamed},
         {"nothing, no unnamed files", [](FakeFiles& f) { f.unnamed_files = false; }, Ends::renamed},
-        {"a link or the like", [](FakeFiles& f) { old_file(f), f.refusal = Refusal::not_a_plain_file; },
+        {"a link or the like",
+         [](FakeFiles& f) { old_file(f), f.refusal = Refusal::not_a_plain_file; }, Ends::refused},
+        {"a read-only file", [](FakeFiles& f) { old_file(f), f.refusal = Refusal::not_writable; },
          Ends::refused},
-        {"a read-only file", [](FakeFiles& f) { old_file(f), f.refusal = Refusal::not_writable; }, Ends::refused},
         {"another user's file in a sticky directory",
          [](FakeFiles& f) { old_file(f), f.refusal = Refusal::planted; }, Ends::refused},
         {"became a link during the run", old_file, Ends::kept, new_result(),
@@ -138,8 +144,10 @@ TEST(ReplacementPolicy, HowTheNewFileTakesThePlaceOfTheOld) {
         {"not everything may be given: copied in place",
          [](FakeFiles& f) { old_file(f), f.may_give_everything = false; }, Ends::copied},
         {"a shorter result copied in place",
-         [](FakeFiles& f) { f.put("Prime.txt", new_result(500)), f.may_give_everything = false; }, Ends::copied},
-        {"a second name: renamed with what may be given, the other name kept", second_name, Ends::renamed},
+         [](FakeFiles& f) { f.put("Prime.txt", new_result(500)), f.may_give_everything = false; },
+         Ends::copied},
+        {"a second name: renamed with what may be given, the other name kept", second_name,
+         Ends::renamed},
         {"a second name in a closed directory: kept",
          [](FakeFiles& f) { second_name(f), f.directory_takes_new_files = false; }, Ends::kept},
     });
@@ -147,24 +155,33 @@ TEST(ReplacementPolicy, HowTheNewFileTakesThePlaceOfTheOld) {
 
 TEST(ReplacementPolicy, AClosedDirectoryGetsTheResultThroughTheTemporaryDirectory) {
     try_rows({
-        {"unnamed there", [](FakeFiles& f) { old_file(f), f.directory_takes_new_files = false; }, Ends::copied},
+        {"unnamed there", [](FakeFiles& f) { old_file(f), f.directory_takes_new_files = false; },
+         Ends::copied},
         {"named there",
-         [](FakeFiles& f) { old_file(f), f.directory_takes_new_files = false, f.unnamed_files = false; },
+         [](FakeFiles& f) {
+             old_file(f), f.directory_takes_new_files = false, f.unnamed_files = false;
+         },
          Ends::copied},
         {"no temporary directory",
-         [](FakeFiles& f) { old_file(f), f.directory_takes_new_files = false, f.temporary_directory_exists = false; },
+         [](FakeFiles& f) {
+             old_file(f), f.directory_takes_new_files = false, f.temporary_directory_exists = false;
+         },
          Ends::refused},
-        {"the old file gone at the end", [](FakeFiles& f) { old_file(f), f.directory_takes_new_files = false; },
-         Ends::kept, new_result(), [](FakeFiles& f) { f.names.erase("Prime.txt"); }},
+        {"the old file gone at the end",
+         [](FakeFiles& f) { old_file(f), f.directory_takes_new_files = false; }, Ends::kept,
+         new_result(), [](FakeFiles& f) { f.names.erase("Prime.txt"); }},
     });
 }
 
 TEST(ReplacementPolicy, AFileHeldByAnotherProgramIsWaitedForThenWrittenInPlace) {
     try_rows({
-        {"let go of after three tries", [](FakeFiles& f) { old_file(f), f.renames_held = 3; }, Ends::renamed},
-        {"held on, sharing writing", [](FakeFiles& f) { old_file(f), f.renames_held = 1000; }, Ends::copied},
+        {"let go of after three tries", [](FakeFiles& f) { old_file(f), f.renames_held = 3; },
+         Ends::renamed},
+        {"held on, sharing writing", [](FakeFiles& f) { old_file(f), f.renames_held = 1000; },
+         Ends::copied},
         {"held on, not sharing writing",
-         [](FakeFiles& f) { old_file(f), f.renames_held = 1000, f.holder_shares_writing = false; }, Ends::kept},
+         [](FakeFiles& f) { old_file(f), f.renames_held = 1000, f.holder_shares_writing = false; },
+         Ends::kept},
     });
     FakeFiles held(true);
     held.put("Prime.txt", old_result);
@@ -178,11 +195,11 @@ TEST(ReplacementPolicy, AFileReplacedWhileTheRunWaitedIsLookedAtAgain) {
         f.before_lock = [](FakeFiles& g) { g.put("Prime.txt", "THEIRS\r\n"); };
     };
     try_rows({
-        {"renamed over the other run's", [=](FakeFiles& f) { old_file(f), another_run(f); }, Ends::renamed,
-         new_result(), nullptr, "THEIRS\r\n"},
+        {"renamed over the other run's", [=](FakeFiles& f) { old_file(f), another_run(f); },
+         Ends::renamed, new_result(), nullptr, "THEIRS\r\n"},
         {"copied into the other run's",
-         [=](FakeFiles& f) { old_file(f), another_run(f), f.may_give_everything = false; }, Ends::copied,
-         new_result(), nullptr, "THEIRS\r\n"},
+         [=](FakeFiles& f) { old_file(f), another_run(f), f.may_give_everything = false; },
+         Ends::copied, new_result(), nullptr, "THEIRS\r\n"},
     });
 }
 
@@ -197,5 +214,6 @@ TEST(ReplacementPolicy, AFullDiskLeavesTheOldFileAsItWas) {
             f.disk = new_result().size() + old_result.size() + 100;
         };
     };
-    try_rows({{"reserving", full(true), Ends::kept}, {"without reservation", full(false), Ends::kept}});
+    try_rows(
+        {{"reserving", full(true), Ends::kept}, {"without reservation", full(false), Ends::kept}});
 }
