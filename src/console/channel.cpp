@@ -90,7 +90,7 @@ void channel_write(Channel& channel, const char* bytes, std::size_t size) {
         }
         std::size_t line = static_cast<std::size_t>(static_cast<const char*>(found) - bytes);
         append_raw(channel, bytes, line);
-        append_raw(channel, "\r\n", 2);
+        append_raw(channel, line_end.data(), line_end.size());
         bytes += line + 1;
         size -= line + 1;
     }

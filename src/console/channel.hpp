@@ -6,6 +6,11 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <string_view>
+
+// What every LF of a message becomes: the program's line end, on every
+// platform. Text that is written raw ends its lines with it already.
+inline constexpr std::string_view line_end = "\r\n";
 
 // Buffers hand the system large blocks that end on 4 KiB boundaries of the
 // file, which a file system writes fastest; the tail waits for the next one.

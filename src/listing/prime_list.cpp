@@ -10,6 +10,7 @@
 // the work).
 #include "listing/prime_list.hpp"
 
+#include <algorithm>
 #include <array>
 #include <bit>
 #include <charconv>
@@ -32,8 +33,10 @@ namespace catalogue {
 }  // namespace catalogue
 
 // An item is one separator byte and the number's digits; a line ends in an
-// LF, which the output layer writes as CR LF and so does this writer. The
-// separator is no digit, so that the digits' start can be found from it.
+// LF, which this writer writes as the channel's line end itself: its text
+// goes out raw, since looking through every byte of it for an LF again
+// would cost what the writer saves. The separator is no digit, so that the
+// digits' start can be found from it.
 constexpr std::string_view item_format = catalogue::MSG_LIST_ITEM;
 static_assert(item_format.size() == 4 && item_format.substr(1) == "%ld" &&
                   static_cast<unsigned char>(item_format[0]) < 0x80 && item_format[0] != '\n' &&
@@ -145,8 +148,7 @@ struct Output {
     void line_break_if_due() {
         if (++on_line == per_line) {
             on_line = 0;
-            *out++ = '\r';
-            *out++ = '\n';
+            out = std::copy(line_end.begin(), line_end.end(), out);
             out = refresh(out);
         }
     }

@@ -51,12 +51,12 @@ inline constexpr std::size_t list_store_reach = 16;
 // The bytes format_prime_list may touch for `count` primes: the items,
 // their line breaks, and the reach of the last item's stores.
 constexpr std::size_t prime_list_room(std::size_t count, unsigned per_line) {
-    return count * list_item_most + 2 * (count / per_line + 1) + list_store_reach;
+    return count * list_item_most + line_end.size() * (count / per_line + 1) + list_store_reach;
 }
 
 // The room a line of per_line items needs, to the reach of its last stores.
 constexpr std::size_t line_room(unsigned per_line) {
-    return per_line * list_item_most + 2 + list_store_reach;
+    return per_line * list_item_most + line_end.size() + list_store_reach;
 }
 static_assert(line_room(list_line_most) <= channel_space_most, "the channel has room for the longest line");
 

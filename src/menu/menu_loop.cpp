@@ -6,26 +6,27 @@
 #include "console/say.hpp"
 #include "console/screen.hpp"
 #include "menu/explanation.hpp"
+#include "menu/menu_choice.hpp"
 #include "menu/single_number.hpp"
 #include "range/range_entry.hpp"
-#include "range/range_mode.hpp"
 #include "range/range_run.hpp"
-
-Mode select_mode() {
-    Mode choice;
-    do {
-        clear_screen();
-        say(MSG_MENU);
-        choice = read_integer();
-    } while (choice < 0 || choice > 6);
-    clear_screen();
-    return choice;
-}
 
 namespace {
 
+// Shows the menu until one of its choices is typed; clears and returns it.
+const MenuChoice& select_choice() {
+    const MenuChoice* choice;
+    do {
+        clear_screen();
+        say(MSG_MENU);
+        choice = menu_choice(read_integer());
+    } while (choice == nullptr);
+    clear_screen();
+    return *choice;
+}
+
 // A range mode: its dialogue, then the run; equal ends are checked as one
-// number. False as for run_mode.
+// number. False as for run_choice.
 bool run_range_mode(const RangeMode& m) {
     const RangeEntry entry = enter_range(m);
     if (entry.lo == entry.hi) {
@@ -36,21 +37,24 @@ bool run_range_mode(const RangeMode& m) {
     return true;
 }
 
-// Runs one chosen mode; false when the menu is to be shown again at once,
-// without the clearing that follows a finished mode. `checks`: choices of
-// modes 2 to 6 so far, this one included.
-bool run_mode(Mode mode, int checks) {
-    if (mode == 0) {
-        clear_screen();
-        show_explanation(checks);
-        read_integer();
-        return false;
+// Runs one choice; false when the menu is to be shown again at once,
+// without the clearing that follows a finished mode. `checks`: the checks
+// so far, this one included.
+bool run_choice(const MenuChoice& choice, int checks) {
+    switch (choice.action) {
+        case MenuAction::explain:
+            clear_screen();
+            show_explanation(checks);
+            read_integer();
+            return false;
+        case MenuAction::single_number:
+            run_single_number_mode();
+            return true;
+        case MenuAction::range:
+            return run_range_mode(*choice.range);
+        case MenuAction::quit:
+            return true;
     }
-    if (mode == 6) {
-        run_single_number_mode();
-        return true;
-    }
-    if (const RangeMode* range = range_mode(mode)) return run_range_mode(*range);
     return true;
 }
 
@@ -60,13 +64,13 @@ void run_menu() {
     int checks = 0;
     for (;;) {
         clear_screen();
-        const Mode mode = select_mode();
-        if (mode >= 2) ++checks;
-        if (!run_mode(mode, checks)) continue;
+        const MenuChoice& choice = select_choice();
+        if (choice.counts_as_check()) ++checks;
+        if (!run_choice(choice, checks)) continue;
         // Kept on purpose: a finished mode clears here and the menu clears
         // again as it is drawn, as the program has always done.
         clear_screen();
-        if (mode == 1) {
+        if (choice.action == MenuAction::quit) {
             clear_screen();
             return;
         }

@@ -24,7 +24,7 @@ struct RunResult {
 // The file's header goes first: it is not on the screen, so its place
 // against the clearing cannot be seen.
 void write_preamble(const RangeMode& m, Number lo, Number hi) {
-    if (m.writes_result_file) say_to(result_file, MSG_LIST_HEADER, lo, hi);
+    if (m.writes_result_file()) say_to(result_file, MSG_LIST_HEADER, lo, hi);
     clear_screen();
     say(*m.screen_preamble, lo, hi);
 }
@@ -66,12 +66,12 @@ void write_results(Channel& channel, const Message& summary, const RunResult& ru
 }  // namespace
 
 void run_range(const RangeMode& m, Number lo, Number hi) {
-    if (m.writes_result_file) open_result_file(result_file_size_bound(lo, hi));
+    if (m.writes_result_file()) open_result_file(result_file_size_bound(lo, hi));
     RunResult run{lo, hi, 0, 0.0, take_stamp(), {}};
     write_preamble(m, lo, hi);
     run.count = scan_range(m, lo, hi);
     if (run.count > 0) run.average = average_gap(m, lo, hi, run.count);
-    if (m.writes_result_file) {
+    if (m.writes_result_file()) {
         // The file is finished and closed before the screen says whether
         // it was written, so that it never claims a write that failed.
         run.end = take_stamp();

@@ -7,6 +7,8 @@
 #include <algorithm>
 #include <cmath>
 
+#include "console/channel.hpp"
+
 namespace {
 
 double pi_upper(double x) {
@@ -36,6 +38,6 @@ std::uint64_t result_file_size_bound(Number lo, Number hi) {
         items += count;
         bytes += count * (digits + 1);
     }
-    // CR LF after every tenth; the header, summary and times take < 1 KiB.
-    return static_cast<std::uint64_t>(bytes + items / 10 * 2) + 1024;
+    // A line end after every line's last; the header, summary and times take < 1 KiB.
+    return static_cast<std::uint64_t>(bytes + items / result_file_line_primes * line_end.size()) + 1024;
 }

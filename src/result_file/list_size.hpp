@@ -7,6 +7,10 @@
 
 #include "number/number.hpp"
 
-// At least the bytes of the list of [lo, hi] with ten primes a line, plus
+// Primes a line of the result file's list.
+inline constexpr unsigned result_file_line_primes = 10;
+
+// At least the bytes of the list of [lo, hi], result_file_line_primes a
+// line, plus
 // the header and the summary.
 std::uint64_t result_file_size_bound(Number lo, Number hi);
