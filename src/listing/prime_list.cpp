@@ -19,19 +19,14 @@
 #include <string_view>
 #include <tuple>
 
+#include "console/catalogue_text.hpp"
 #include "sieve/bit_count.hpp"
 #include "sieve/wheel.hpp"
 
 namespace {
 
-// The catalogue's texts, read here at compile time: the list's two entries
-// are ASCII, the same bytes in every execution character set.
-namespace catalogue {
-#define MESSAGE(label, literal) [[maybe_unused]] constexpr std::string_view label{literal};
-#include "console/message_list.hpp"
-#undef MESSAGE
-}  // namespace catalogue
-
+// The list's two entries of the catalogue are ASCII, the same bytes in
+// every execution character set.
 // An item is one separator byte and the number's digits; a line ends in an
 // LF, which this writer writes as the channel's line end itself: its text
 // goes out raw, since looking through every byte of it for an LF again

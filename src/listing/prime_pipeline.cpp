@@ -46,7 +46,7 @@ struct Slot {
     std::uint8_t bytes[batch_bytes];
     std::size_t byte_count;
     std::uint64_t first_byte;
-    Number small[3];
+    Number small[wheel_primes.size()];
     std::size_t small_count;
     std::size_t count;          // primes in all
     bool formatted;             // the text below is the batch's

@@ -30,9 +30,9 @@ constexpr std::array<ResidueClass, 8> residue_classes = [] {
         for (unsigned m = 0; m < 8; ++m) {
             const unsigned r = wheel_residues[m];
             const unsigned next_r = m == 7 ? 31 : wheel_residues[m + 1];
-            classes[c].keep[m] = static_cast<std::uint8_t>(~(1u << wheel_bit_of[b * r % 30]));
-            classes[c].carry[m] = static_cast<std::uint8_t>(b * r / 30);
-            classes[c].advance[m] = static_cast<std::uint8_t>(b * next_r / 30 - b * r / 30);
+            classes[c].keep[m] = static_cast<std::uint8_t>(~(1u << wheel_bit_of[b * r % wheel_span]));
+            classes[c].carry[m] = static_cast<std::uint8_t>(b * r / wheel_span);
+            classes[c].advance[m] = static_cast<std::uint8_t>(b * next_r / wheel_span - b * r / wheel_span);
         }
     }
     return classes;

@@ -14,8 +14,6 @@
 
 namespace {
 
-constexpr Number primes_below_wheel[] = {2, 3, 5};
-
 // The sieving primes after those of the patterns: 37, 41, 43, ...
 std::span<const std::uint16_t> crossing_primes() {
     static const std::span<const std::uint16_t> after_patterns = [] {
@@ -119,8 +117,8 @@ std::size_t prime_scan_next_bytes(PrimeScan& scan, std::uint8_t* out, std::size_
 
 std::size_t prime_scan_small_primes(PrimeScan& scan, Number* out) {
     std::size_t found = 0;
-    for (; scan.small_next < 3; ++scan.small_next) {
-        const Number p = primes_below_wheel[scan.small_next];
+    for (; scan.small_next < wheel_primes.size(); ++scan.small_next) {
+        const Number p = wheel_primes[scan.small_next];
         if (p >= scan.lo && p <= scan.hi) out[found++] = p;
     }
     return found;

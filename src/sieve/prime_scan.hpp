@@ -12,6 +12,8 @@
 #include <cstdint>
 
 #include "sieve/crossing_off.hpp"
+#include "sieve/sieving_primes.hpp"
+#include "sieve/wheel.hpp"
 #include "number/number.hpp"
 
 // One segment: 128 KiB of wheel bytes, 3932160 numbers, in the level-2
@@ -19,11 +21,11 @@
 // Measured against 64, 256 and 512 KiB: fewer segments mean fewer visits of
 // every sieving prime, larger ones spill out of the level-2 cache.
 inline constexpr std::size_t segment_bytes = 128 * 1024;
-inline constexpr std::uint64_t segment_span = std::uint64_t{30} * segment_bytes;
+inline constexpr std::uint64_t segment_span = std::uint64_t{wheel_span} * segment_bytes;
 
 // Room for the sieving primes above those of the presieve patterns: every
 // odd prime below 2^16, enough for any 32-bit range.
-inline constexpr std::size_t max_crossing_primes = 6541;
+inline constexpr std::size_t max_crossing_primes = odd_sieving_prime_count;
 
 struct PrimeScan {
     std::uint64_t lo, hi;          // the range, inclusive
@@ -54,5 +56,5 @@ std::size_t prime_scan_next_bytes(PrimeScan& scan, std::uint8_t* out, std::size_
                                   std::uint64_t& first_byte);
 
 // Puts 2, 3 and 5, those of them in the range and not given out yet, in
-// `out` (room for three); returns how many.
+// `out` (room for wheel_primes.size()); returns how many.
 std::size_t prime_scan_small_primes(PrimeScan& scan, Number* out);

@@ -11,7 +11,7 @@ std::uint32_t sieve_count_primes(Number lo, Number hi) {
     // On the heap: a scan is 180 KiB, and a thread's stack may be smaller.
     const auto scan = std::make_unique_for_overwrite<PrimeScan>();
     prime_scan_start(*scan, lo, hi);
-    Number small[3];
+    Number small[wheel_primes.size()];
     auto count = static_cast<std::uint32_t>(prime_scan_small_primes(*scan, small));
     while (prime_scan_next_word(*scan)) count += bits_set(scan->bits);
     return count;

@@ -7,14 +7,18 @@
 #include <array>
 #include <cstdint>
 
-inline constexpr unsigned wheel_span = 30;
+#include "number/number.hpp"
+
+// The primes the wheel leaves out, given out apart from the sieve.
+inline constexpr std::array<Number, 3> wheel_primes = {2, 3, 5};
+inline constexpr unsigned wheel_span = wheel_primes[0] * wheel_primes[1] * wheel_primes[2];
 
 // The residues modulo 30 that the bits of a byte stand for.
 inline constexpr std::array<std::uint8_t, 8> wheel_residues = {1, 7, 11, 13, 17, 19, 23, 29};
 
 // The bit that stands for a residue modulo 30; 8 where 2, 3 or 5 divides it.
-inline constexpr std::array<std::uint8_t, 30> wheel_bit_of = [] {
-    std::array<std::uint8_t, 30> bit{};
+inline constexpr std::array<std::uint8_t, wheel_span> wheel_bit_of = [] {
+    std::array<std::uint8_t, wheel_span> bit{};
     bit.fill(8);
     for (std::uint8_t j = 0; j < 8; ++j) bit[wheel_residues[j]] = j;
     return bit;
