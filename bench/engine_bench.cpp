@@ -88,7 +88,7 @@ template <typename Format>
 void run_list_format(benchmark::State& state, Format format) {
     const ListInput& in = list_input();
     static std::vector<char> expected(list_text.size());
-    const char* expected_end = format_prime_list(expected.data(), PrimeList{nullptr, 10}, as_batch(in));
+    const char* expected_end = prepare_prime_list(expected.data(), PrimeList{nullptr, 10}, as_batch(in));
     const char* end = format(in, list_text.data());
     if (end - list_text.data() != expected_end - expected.data() ||
         std::memcmp(list_text.data(), expected.data(), static_cast<std::size_t>(end - list_text.data())) != 0) {
@@ -117,7 +117,7 @@ char* line_break_after(char* out, unsigned& on_line) {
 // thousand and the next kept as items.
 void FormatWheelWords(benchmark::State& state) {
     run_list_format(state, [](const ListInput& in, char* out) {
-        return format_prime_list(out, PrimeList{nullptr, 10}, as_batch(in));
+        return prepare_prime_list(out, PrimeList{nullptr, 10}, as_batch(in));
     });
 }
 BENCHMARK(FormatWheelWords)->Unit(benchmark::kMillisecond);

@@ -271,13 +271,13 @@ void write_prime_lists(PrimeList& first, PrimeList& second, const PrimeBatch& ba
     finish(second, two);
 }
 
-char* format_prime_list(char* out, const PrimeList& at, const PrimeBatch& batch) {
+char* prepare_prime_list(char* out, const PrimeList& at, const PrimeBatch& batch) {
     Output<NoRefresh> output{at.per_line, at.on_line, out, {}};
     put_batch(batch, output);
     return output.out;
 }
 
-void write_formatted_list(PrimeList& list, const char* text, std::size_t size, std::size_t count) {
+void write_prepared_list(PrimeList& list, const char* text, std::size_t size, std::size_t count) {
     channel_write_raw(*list.channel, text, size);
     move_list_on(list, count);
     channel_pace(*list.channel);

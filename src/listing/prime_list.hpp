@@ -41,14 +41,14 @@ void write_prime_lists(PrimeList& first, PrimeList& second, const PrimeBatch& ba
 // The text write_prime_list would write for the list as `at` stands, put in
 // `out` instead (which has prime_list_room(primes_in(batch), at.per_line)
 // bytes); returns its end. Nothing goes to the channel; `at` stays.
-char* format_prime_list(char* out, const PrimeList& at, const PrimeBatch& batch);
+char* prepare_prime_list(char* out, const PrimeList& at, const PrimeBatch& batch);
 
 // The most bytes of an item (a separator and ten digits), and how far past
 // the last item the writer's stores may reach.
 inline constexpr std::size_t list_item_most = 11;
 inline constexpr std::size_t list_store_reach = 16;
 
-// The bytes format_prime_list may touch for `count` primes: the items,
+// The bytes prepare_prime_list may touch for `count` primes: the items,
 // their line breaks, and the reach of the last item's stores.
 constexpr std::size_t prime_list_room(std::size_t count, unsigned per_line) {
     return count * list_item_most + line_end.size() * (count / per_line + 1) + list_store_reach;
@@ -60,9 +60,9 @@ constexpr std::size_t line_room(unsigned per_line) {
 }
 static_assert(line_room(list_line_most) <= channel_space_most, "the channel has room for the longest line");
 
-// Writes text made by format_prime_list for `count` primes, and brings the
+// Writes text made by prepare_prime_list for `count` primes, and brings the
 // list to where it then stands.
-void write_formatted_list(PrimeList& list, const char* text, std::size_t size, std::size_t count);
+void write_prepared_list(PrimeList& list, const char* text, std::size_t size, std::size_t count);
 
 // Brings the list to where it stands after `count` more primes.
 void move_list_on(PrimeList& list, std::size_t count);

@@ -49,7 +49,7 @@ struct Slot {
     Number small[wheel_primes.size()];
     std::size_t small_count;
     std::size_t count;          // primes in all
-    bool formatted;             // the text below is the batch's
+    bool prepared;              // the text below is the batch's
     std::size_t text_at;        // where it starts in the text ring
     std::size_t text_size;
     std::uint64_t text_end;     // text written when it was done
@@ -109,7 +109,7 @@ bool fill(PrimeScan& scan, Slot& slot) {
 
 // Formats the slot's batch into the text ring, waiting for the caller to
 // free the room it needs there.
-void format_ahead(Ring& ring, Ahead& ahead, Slot& slot) {
+void prepare_ahead(Ring& ring, Ahead& ahead, Slot& slot) {
     const std::size_t room = prime_list_room(slot.count, ahead.list.per_line);
     std::uint64_t at = ahead.text_written;
     if (text_ring_size - at % text_ring_size < room) at += text_ring_size - at % text_ring_size;
@@ -117,7 +117,7 @@ void format_ahead(Ring& ring, Ahead& ahead, Slot& slot) {
     wait_for(ring.sieve_for_text, std::min(needed + text_ring_size / 4, ahead.text_written),
              [&ring, needed] { return ring.text_freed.load() >= needed; }, &ring.writer);
     char* const start = ring.text + at % text_ring_size;
-    char* const end = format_prime_list(start, ahead.list, batch_of(slot));
+    char* const end = prepare_prime_list(start, ahead.list, batch_of(slot));
     slot.text_at = at % text_ring_size;
     slot.text_size = static_cast<std::size_t>(end - start);
     ahead.text_written = at + slot.text_size;
@@ -134,8 +134,8 @@ void sieve_into_ring(void* started) {
         Slot& slot = ring.slots[n % ring_size];
         const bool more = fill(pipeline.scan, slot);
         const unsigned behind = n - ring.taken.load();
-        slot.formatted = slot.count != 0 && behind >= ahead.help_when_behind;
-        if (slot.formatted) format_ahead(ring, ahead, slot);
+        slot.prepared = slot.count != 0 && behind >= ahead.help_when_behind;
+        if (slot.prepared) prepare_ahead(ring, ahead, slot);
         move_list_on(ahead.list, slot.count);
         ring.filled.store(n + 1);
         progress_made(ring.writer, n + 1, !more);
@@ -150,8 +150,8 @@ void write_batch(PrimeList& first, PrimeList* second, const PrimeBatch& batch) {
         write_prime_list(first, batch);
 }
 
-void write_formatted(Ring& ring, PrimeList& list, const Slot& slot) {
-    write_formatted_list(list, ring.text + slot.text_at, slot.text_size, slot.count);
+void write_prepared(Ring& ring, PrimeList& list, const Slot& slot) {
+    write_prepared_list(list, ring.text + slot.text_at, slot.text_size, slot.count);
     ring.text_freed.store(slot.text_end);
     progress_made(ring.sieve_for_text, slot.text_end);
 }
@@ -199,8 +199,8 @@ std::uint32_t list_primes(Number lo, Number hi, PrimeList& first, PrimeList* sec
         wait_until(ring.writer, ring.filled, n + 1, 0, n + 1);
         const Slot& slot = ring.slots[n % ring_size];
         if (ends_range(slot)) break;
-        if (slot.formatted)
-            write_formatted(ring, first, slot);
+        if (slot.prepared)
+            write_prepared(ring, first, slot);
         else
             write_batch(first, second, batch_of(slot));
         count += static_cast<std::uint32_t>(slot.count);

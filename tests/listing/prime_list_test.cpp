@@ -60,16 +60,16 @@ std::string written_list(const Batches& input, unsigned per_line) {
     return capture.text();
 }
 
-// The list as the second thread makes it: format_prime_list into a buffer,
+// The list as the second thread makes it: prepare_prime_list into a buffer,
 // then written whole.
-std::string formatted_list(const Batches& input, unsigned per_line) {
+std::string prepared_list(const Batches& input, unsigned per_line) {
     ChannelCapture capture;
     PrimeList list{&capture.channel(), per_line};
     for (const PrimeBatch& batch : input.batches()) {
         const std::size_t count = primes_in(batch);
         std::vector<char> text(prime_list_room(count, per_line));
-        const char* end = format_prime_list(text.data(), list, batch);
-        write_formatted_list(list, text.data(), static_cast<std::size_t>(end - text.data()), count);
+        const char* end = prepare_prime_list(text.data(), list, batch);
+        write_prepared_list(list, text.data(), static_cast<std::size_t>(end - text.data()), count);
     }
     return capture.text();
 }
@@ -100,8 +100,8 @@ TEST(PrimeList, DigitsAcrossEveryPowerOfTenAndBatchBoundary) {
         for (const unsigned per_line : {6u, 10u}) {
             EXPECT_EQ(written_list(input, per_line), listed(primes, per_line))
                 << per_line << " a line, batches of " << batch_bytes << " bytes";
-            EXPECT_EQ(formatted_list(input, per_line), listed(primes, per_line))
-                << per_line << " a line, formatted apart, batches of " << batch_bytes << " bytes";
+            EXPECT_EQ(prepared_list(input, per_line), listed(primes, per_line))
+                << per_line << " a line, prepared apart, batches of " << batch_bytes << " bytes";
         }
         const auto [file, screen] = written_lists(input);
         EXPECT_EQ(file, listed(primes, 10)) << "both lists, batches of " << batch_bytes << " bytes";
