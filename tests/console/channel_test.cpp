@@ -10,16 +10,12 @@
 #include "support/temporary_file.hpp"
 
 TEST(Channel, WritesEachLfAsCrLfAcrossBufferRefills) {
-    static Channel channel;
-    std::FILE* stream = temporary_file();
-    attach_channel(channel, fileno(stream));
+    ChannelCapture capture;
     std::string text;
     for (int i = 0; i < 30000; ++i) text += "ab\n";
-    channel_write(channel, text.data(), text.size());
-    channel_write(channel, "\n\r\n", 3);
-    channel_flush(channel);
-    EXPECT_EQ(read_stream(stream), crlf(text) + "\r\n\r\r\n");
-    std::fclose(stream);
+    channel_write(capture.channel(), text.data(), text.size());
+    channel_write(capture.channel(), "\n\r\n", 3);
+    EXPECT_EQ(capture.text(), crlf(text) + "\r\n\r\r\n");
 }
 
 TEST(Channel, ScreenIsFlushedBeforeStandardErrorIsWritten) {

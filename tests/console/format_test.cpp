@@ -8,20 +8,14 @@
 #include "console/format.hpp"
 #include "console/messages.hpp"
 #include "support/console_capture.hpp"
-#include "support/temporary_file.hpp"
 
 namespace {
 
 // The bytes a message with these arguments puts on a channel.
 std::string shown_with(const Message& message, std::initializer_list<FormatArg> args) {
-    static Channel channel;
-    std::FILE* stream = temporary_file();
-    attach_channel(channel, fileno(stream));
-    write_formatted(channel, message, args);
-    channel_flush(channel);
-    std::string bytes = read_stream(stream);
-    std::fclose(stream);
-    return bytes;
+    ChannelCapture capture;
+    write_formatted(capture.channel(), message, args);
+    return capture.text();
 }
 
 template <typename... Args>

@@ -2,7 +2,6 @@
 // sessions that write or refuse the file, and a run of a session's own input.
 #pragma once
 
-#include <fstream>
 #include <map>
 #include <string>
 
@@ -23,8 +22,4 @@ inline ProgramSetup plain(const GoldenSession& g) {
     setup.args = g.args;
     setup.input = g.input;
     return setup;
-}
-
-inline void put(const std::string& path, const std::string& bytes) {
-    std::ofstream(path, std::ios::binary) << bytes;
 }

@@ -36,7 +36,7 @@ ProgramSetup with_earlier_file(const ProgramSetup& plain_setup) {
 }
 
 void link_to_other_file(const std::string& dir) {
-    put(dir + "/other.txt", "theirs");
+    put_file(dir + "/other.txt", "theirs");
     fs::create_symlink("other.txt", dir + "/Prime.txt");
 }
 void directory(const std::string& dir) { fs::create_directory(dir + "/Prime.txt"); }
@@ -52,7 +52,7 @@ void socket_file(const std::string& dir) {
     close(fd);
 }
 void group_readable(const std::string& dir) {
-    put(dir + "/Prime.txt", earlier);
+    put_file(dir + "/Prime.txt", earlier);
     chmod((dir + "/Prime.txt").c_str(), 0640);
 }
 
@@ -85,11 +85,6 @@ struct Directory {
     ~Directory() { fs::remove_all(path); }
     fs::path result() const { return path / "Prime.txt"; }
     std::string file(const std::string& name) const { return (path / name).string(); }
-    void put_result(Owner owner) const {
-        std::ofstream(result(), std::ios::binary) << earlier;
-        EXPECT_EQ(chown(result().c_str(), owner.uid, owner.gid), 0);
-        chmod(result().c_str(), owner.mode);
-    }
 };
 
 ProgramSetup run_as(const GoldenSession& s, const Directory& dir, int uid, int gid,
@@ -127,10 +122,10 @@ std::string attribute(const fs::path& path, const char* name) {
     return n < 0 ? "<none>" : std::string(value, static_cast<std::size_t>(n));
 }
 
-void put(const std::string& path, const std::string& bytes, uid_t uid, mode_t mode) {
-    std::ofstream(path, std::ios::binary) << bytes;
-    EXPECT_EQ(chown(path.c_str(), uid, uid), 0);
-    chmod(path.c_str(), mode);
+// Gives the file at `path` this owner and mode.
+void own(const fs::path& path, Owner owner) {
+    EXPECT_EQ(chown(path.c_str(), owner.uid, owner.gid), 0);
+    chmod(path.c_str(), owner.mode);
 }
 
 ProgramSetup as_nobody_in(const Directory& dir, const GoldenSession* s = nullptr) {
@@ -178,7 +173,8 @@ TEST(ResultFileInPlace, TwoRunsAtOnceLeaveTheLaterOnesWholeResult) {
     const GoldenSession second_session = load_golden("mode4-1-100");
     const Directory dir("primesearch-two-runs", {0, 0, 0777});
     for (const bool second_as_nobody : {true, false}) {
-        put(dir.file("Prime.txt"), earlier, 0, 0666);
+        put_file(dir.file("Prime.txt"), earlier);
+        own(dir.file("Prime.txt"), {0, 0, 0666});
         ProgramSetup first_setup = as_nobody_in(dir);
         first_setup.input = "4\n1\n100000000\n\n1\n";
         ProgramSetup second_setup = as_nobody_in(dir, &second_session);
@@ -209,7 +205,8 @@ TEST(ResultFileInPlace, AFullDiskLeavesTheOldFileAsItWas) {
     if (mount("tmpfs", dir.path.c_str(), "tmpfs", 0, "size=96k,mode=0777") != 0)
         GTEST_SKIP() << "cannot mount a small tmpfs here";
     const std::string old = "OLD RESULT\r\n";
-    put(dir.file("Prime.txt"), old, 0, 0666);
+    put_file(dir.file("Prime.txt"), old);
+    own(dir.file("Prime.txt"), {0, 0, 0666});
     const GoldenSession refused = load_golden("mode4-large-refused");
     const ProgramRun run = expect_golden_run(refused, as_nobody_in(dir, &refused));
     EXPECT_EQ(run.work_files, (Files{{"Prime.txt", old}}));
@@ -223,7 +220,8 @@ TEST(ResultFileInPlace, AWritableFileInAClosedDirectoryGetsTheResult) {
     const GoldenSession written = load_golden("mode4-1-100");
     const Directory dir("primesearch-closed", {0, 0, 0755}), tmp("primesearch-tmp", {0, 0, 01777});
     for (const bool named : {false, true}) {
-        put(dir.file("Prime.txt"), earlier, 65534, 0644);
+        put_file(dir.file("Prime.txt"), earlier);
+        own(dir.file("Prime.txt"), {65534, 65534, 0644});
         ProgramSetup setup = as_nobody_in(dir, &written);
         setup.env = {"TMPDIR=" + tmp.path.string()};
         setup.without_unnamed_files = named;
@@ -241,7 +239,8 @@ TEST(ResultFileInPlace, AHardLinkedFileKeepsItsModeAndTheOtherNameItsContent) {
     SKIP_UNLESS_OTHER_USERS_RUN();
     const GoldenSession written = load_golden("mode4-1-100");
     const Directory dir("primesearch-linked", {0, 0, 0777});
-    put(dir.file("other.txt"), earlier, 0, 0666);
+    put_file(dir.file("other.txt"), earlier);
+    own(dir.file("other.txt"), {0, 0, 0666});
     fs::create_hard_link(dir.file("other.txt"), dir.file("Prime.txt"));
     const ProgramRun run = expect_golden_run(written, as_nobody_in(dir, &written));
     EXPECT_EQ(mask_times(run.result_file), written.file);
@@ -312,7 +311,7 @@ TEST(ResultFile, ALargeEarlierFileIsReplacedWholeWithNoRoomLeftOver) {
     // it was.
     const Directory dir("primesearch-large", owner_of(fs::temp_directory_path()));
     const auto put_large_old_file = [&dir] {
-        put(dir.result().string(), earlier);
+        put_file(dir.result().string(), earlier);
         fs::resize_file(dir.result(), std::uintmax_t{96} << 20);
     };
     ProgramSetup setup;
@@ -357,7 +356,8 @@ TEST(ResultFile, KeepsItsOwnerGroupAndModeWhoeverRunsIt) {
     }
     // sudo in a user's own directory.
     const Directory home("primesearch-home", {1001, 1001, 0755});
-    home.put_result({1001, 1001, 0640});
+    put_file(home.result(), earlier);
+    own(home.result(), {1001, 1001, 0640});
     expect_written(written, run_as(written, home, -1, -1, {}));
     EXPECT_EQ(owner_of(home.result()), (Owner{1001, 1001, 0640}));
 }
@@ -366,7 +366,8 @@ TEST(ResultFile, KeepsItsAclAndExtendedAttributes) {
     const GoldenSession written = written_run();
     const Directory dir("primesearch-acl", owner_of(fs::temp_directory_path()));
     chmod(dir.path.c_str(), 0755);
-    dir.put_result(owner_of(dir.path));
+    put_file(dir.result(), earlier);
+    own(dir.result(), owner_of(dir.path));
     const std::string acl = access_acl();
     if (lsetxattr(dir.result().c_str(), "system.posix_acl_access", acl.data(), acl.size(), 0) != 0 ||
         lsetxattr(dir.result().c_str(), "user.origin", "kept", 4, 0) != 0)
@@ -381,7 +382,8 @@ TEST(ResultFile, KeepsItsAclAndExtendedAttributes) {
 TEST(ResultFile, AnotherUsersFileInAStickySharedDirectoryIsRefused) {
     if (const std::string why = why_other_users_cannot_run(); !why.empty()) GTEST_SKIP() << why;
     const Directory tmp("primesearch-sticky", {0, 0, 01777});
-    tmp.put_result({1001, 1001, 0666});
+    put_file(tmp.result(), earlier);
+    own(tmp.result(), {1001, 1001, 0666});
     const GoldenSession refused = refused_run(), written = written_run();
     const ProgramRun run = expect_golden_run(refused, run_as(refused, tmp, 1002, 1002, {1002}));
     EXPECT_EQ(run.work_files, (Files{{"Prime.txt", earlier}}));

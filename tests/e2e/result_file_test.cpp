@@ -18,7 +18,7 @@ TEST(ResultFile, ReadOnlyFileIsReportedNotClaimed) {
     const GoldenSession failed = refused_run();
     ProgramSetup setup = plain(failed);
     setup.prepare = [](const std::string& dir) {
-        put(dir + "/Prime.txt", "");
+        put_file(dir + "/Prime.txt", "");
         fs::permissions(dir + "/Prime.txt", fs::perms::owner_read);
     };
     setup.as_nobody = true;
@@ -31,7 +31,7 @@ TEST(ResultFile, AHardLinkedFileIsReplacedAndTheOtherNameKeepsItsContent) {
     const GoldenSession written = written_run();
     ProgramSetup setup = plain(written);
     setup.prepare = [](const std::string& dir) {
-        put(dir + "/other.txt", "theirs");
+        put_file(dir + "/other.txt", "theirs");
         fs::create_hard_link(dir + "/other.txt", dir + "/Prime.txt");
     };
     ProgramRun run = expect_golden_run(written, setup);

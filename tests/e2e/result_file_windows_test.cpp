@@ -5,7 +5,6 @@
 #include <windows.h>
 
 #include <filesystem>
-#include <fstream>
 #include <string>
 
 #include "e2e/result_file_cases.hpp"
@@ -21,7 +20,7 @@ struct HeldDirectory {
     HeldDirectory() {
         fs::remove_all(path);
         fs::create_directory(path);
-        std::ofstream(path / "Prime.txt", std::ios::binary) << earlier;
+        put_file((path / "Prime.txt").string(), earlier);
     }
     ~HeldDirectory() { fs::remove_all(path); }
     std::wstring result() const { return (path / "Prime.txt").wstring(); }

@@ -9,11 +9,11 @@
 
 namespace fs = std::filesystem;
 
-namespace {
-
-void write_file(const fs::path& path, const std::string& bytes) {
+void put_file(const std::string& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
+
+namespace {
 
 std::string read_file(const fs::path& path) {
     std::ifstream in(path, std::ios::binary);
@@ -55,13 +55,13 @@ void prepare_run_directory(StartedProgram& p) {
     const fs::path dir = make_run_directory();
     p.dir = dir.string();
     if (setup.work_dir.empty()) fs::create_directory(dir / "work");
-    write_file(dir / "stdin", setup.input);
+    put_file(dir / "stdin", setup.input);
     if (setup.as_nobody) {
         fs::permissions(dir, fs::perms::all);
         // A caller's own working directory keeps the mode it was given.
         if (setup.work_dir.empty()) fs::permissions(work_dir_of(p), fs::perms::all);
     }
-    if (setup.preset_result_file) write_file(work_dir_of(p) / "Prime.txt", setup.result_file);
+    if (setup.preset_result_file) put_file(work_dir_of(p) / "Prime.txt", setup.result_file);
     if (setup.prepare != nullptr) setup.prepare(work_dir_of(p).string());
 }
 

@@ -60,6 +60,9 @@ struct ProgramSetup {
 
 ProgramRun run_program(const ProgramSetup& setup);
 
+// Puts a file with these bytes at `path`, replacing what was there.
+void put_file(const std::string& path, const std::string& bytes);
+
 struct WindowsPipes;
 
 // The program started and left running, for runs that overlap.
