@@ -13,7 +13,7 @@ TEST(Platform, EveryModeWorksOnA64KiBStack) {
                              "single-2000000000"}) {
         const GoldenSession s = load_golden(name);
         ProgramSetup setup = plain(s);
-        setup.stack_limit = 64 << 10;
+        setup.limits.stack = 64 << 10;
         expect_golden_run(s, setup);
     }
 }
@@ -23,7 +23,7 @@ TEST(Streams, NonBlockingOutputToASlowReaderLosesNothing) {
     ProgramSetup setup;
     setup.input = "3\n1\n300000\n\n1\n";
     const ProgramRun at_once = run_program(setup);
-    setup.slow_output_reader = true;
+    setup.pipes = Pipes::slow_reader;
     const ProgramRun run = run_program(setup);
     EXPECT_GT(run.out.size(), 150000u);
     EXPECT_EQ(mask_times(run.out), mask_times(at_once.out));
@@ -33,6 +33,7 @@ TEST(Streams, NonBlockingOutputToASlowReaderLosesNothing) {
 TEST(Streams, NonBlockingInputThatArrivesLateIsWaitedFor) {
     const GoldenSession s = load_golden("single-2147483648");
     ProgramSetup setup = plain(s);
+    setup.pipes = Pipes::late_input;
     setup.input_late_ms = 300;
     expect_golden_run(s, setup);
 }
@@ -41,7 +42,7 @@ TEST(Clock, StampsKeepTheLocalZoneWhenDescriptorsRunShort) {
     const GoldenSession written = written_run();
     ProgramSetup setup = plain(written);
     setup.env = {"TZ=Asia/Tokyo"};
-    setup.descriptor_limit = 4;
+    setup.limits.descriptors = 4;
     const std::time_t before = std::time(nullptr);
     const ProgramRun run = expect_golden_run(written, setup);
     const std::time_t after = std::time(nullptr);

@@ -30,7 +30,6 @@ namespace {
 
 ProgramSetup with_earlier_file(const ProgramSetup& plain_setup) {
     ProgramSetup setup = plain_setup;
-    setup.preset_result_file = true;
     setup.result_file = earlier;
     return setup;
 }
@@ -91,10 +90,10 @@ ProgramSetup run_as(const GoldenSession& s, const Directory& dir, int uid, int g
                     std::vector<unsigned> groups) {
     ProgramSetup setup = plain(s);
     setup.work_dir = dir.path.string();
-    setup.uid = uid;
-    setup.gid = gid;
-    setup.groups = std::move(groups);
-    setup.umask = 002;
+    setup.as.uid = uid;
+    setup.as.gid = gid;
+    setup.as.groups = std::move(groups);
+    setup.as.umask = 002;
     return setup;
 }
 
@@ -135,7 +134,7 @@ ProgramSetup as_nobody_in(const Directory& dir, const GoldenSession* s = nullptr
         setup.input = s->input;
     }
     setup.work_dir = dir.path.string();
-    setup.as_nobody = true;
+    setup.as.nobody = true;
     return setup;
 }
 
@@ -178,7 +177,7 @@ TEST(ResultFileInPlace, TwoRunsAtOnceLeaveTheLaterOnesWholeResult) {
         ProgramSetup first_setup = as_nobody_in(dir);
         first_setup.input = "4\n1\n100000000\n\n1\n";
         ProgramSetup second_setup = as_nobody_in(dir, &second_session);
-        second_setup.as_nobody = second_as_nobody;
+        second_setup.as.nobody = second_as_nobody;
         StartedProgram first = start_program(first_setup);
         const bool locked = wait_while_running(first, [&first] { return flock_of(first.pid, false); });
         if (locked) pause_program(first);
@@ -224,7 +223,7 @@ TEST(ResultFileInPlace, AWritableFileInAClosedDirectoryGetsTheResult) {
         own(dir.file("Prime.txt"), {65534, 65534, 0644});
         ProgramSetup setup = as_nobody_in(dir, &written);
         setup.env = {"TMPDIR=" + tmp.path.string()};
-        setup.without_unnamed_files = named;
+        setup.limits.without_unnamed_files = named;
         const ProgramRun run = expect_golden_run(written, setup);
         EXPECT_EQ(mask_times(run.result_file), written.file) << "named " << named;
         EXPECT_EQ(run.work_files.size(), 1u);
@@ -299,7 +298,7 @@ TEST(ResultFile, AFileSizeLimitIsReportedAsAFailedWrite) {
     // Mode 4 over 1..100000: a screen far below the limit, a file above it.
     const GoldenSession failed = load_golden("mode4-large-refused");
     ProgramSetup setup = with_earlier_file(plain(failed));
-    setup.file_size_limit = 16 << 10;
+    setup.limits.file_size = 16 << 10;
     const ProgramRun run = expect_golden_run(failed, setup);
     EXPECT_EQ(run.work_files, (Files{{"Prime.txt", earlier}}));
 }
@@ -393,7 +392,7 @@ TEST(ResultFile, AnotherUsersFileInAStickySharedDirectoryIsRefused) {
 TEST(ResultFile, ANamedNewFileLeavesNothingBehindHoweverTheRunEnds) {
     const GoldenSession written = written_run();
     ProgramSetup setup = plain(written);
-    setup.without_unnamed_files = true;
+    setup.limits.without_unnamed_files = true;
     const ProgramRun run = expect_golden_run(written, setup);
     EXPECT_EQ(mask_times(run.result_file), written.file);
     EXPECT_EQ(run.work_files.size(), 1u);
@@ -401,7 +400,6 @@ TEST(ResultFile, ANamedNewFileLeavesNothingBehindHoweverTheRunEnds) {
     // SIGXCPU would dump core.
     for (const int sig : {SIGINT, SIGTERM, SIGHUP, SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1, SIGXCPU, SIGRTMIN + 3}) {
         setup.input = "4\n1\n2000000000\n\n1\n";
-        setup.preset_result_file = true;
         setup.result_file = earlier;
         setup.signal = sig;
         const ProgramRun killed = run_program(setup);

@@ -21,7 +21,7 @@ TEST(ResultFile, ReadOnlyFileIsReportedNotClaimed) {
         put_file(dir + "/Prime.txt", "");
         fs::permissions(dir + "/Prime.txt", fs::perms::owner_read);
     };
-    setup.as_nobody = true;
+    setup.as.nobody = true;
     const ProgramRun run = run_program(setup);
     EXPECT_EQ(mask_times(run.out), failed.out);
     EXPECT_EQ(run.result_file, "");

@@ -82,7 +82,7 @@ TEST(Streams, AReaderThatPausesCostsNoProcessorTime) {
     // program uses a small fraction of it (a spinning thread used all).
     ProgramSetup setup;
     setup.input = "3\n1\n30000000\n\n1\n";
-    setup.paused_output_reader = true;
+    setup.pipes = Pipes::paused_reader;
     StartedProgram started = start_program(setup);
     const bool waiting = wait_until_output_waits(started, 4096);
     const double before = processor_seconds(started);

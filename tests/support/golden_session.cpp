@@ -188,8 +188,7 @@ ProgramSetup golden_setup(const GoldenSession& g) {
     ProgramSetup setup;
     setup.args = g.args;
     setup.input = g.input;
-    setup.preset_result_file = g.before == GoldenSession::Before::file;
-    setup.result_file = g.before_file;
+    if (g.before == GoldenSession::Before::file) setup.result_file = g.before_file;
     if (g.before == GoldenSession::Before::directory) setup.prepare = make_directory;
     return setup;
 }

@@ -9,7 +9,7 @@
 
 namespace fs = std::filesystem;
 
-void put_file(const std::string& path, const std::string& bytes) {
+void put_file(const fs::path& path, const std::string& bytes) {
     std::ofstream(path, std::ios::binary) << bytes;
 }
 
@@ -56,12 +56,12 @@ void prepare_run_directory(StartedProgram& p) {
     p.dir = dir.string();
     if (setup.work_dir.empty()) fs::create_directory(dir / "work");
     put_file(dir / "stdin", setup.input);
-    if (setup.as_nobody) {
+    if (setup.as.nobody) {
         fs::permissions(dir, fs::perms::all);
         // A caller's own working directory keeps the mode it was given.
         if (setup.work_dir.empty()) fs::permissions(work_dir_of(p), fs::perms::all);
     }
-    if (setup.preset_result_file) put_file(work_dir_of(p) / "Prime.txt", setup.result_file);
+    if (setup.result_file) put_file(work_dir_of(p) / "Prime.txt", *setup.result_file);
     if (setup.prepare != nullptr) setup.prepare(work_dir_of(p).string());
 }
 

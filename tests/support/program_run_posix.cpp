@@ -5,6 +5,7 @@
 
 #include <fcntl.h>
 #include <grp.h>
+#include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
 #include <sys/resource.h>
@@ -21,6 +22,8 @@
 #endif
 
 #include <dirent.h>
+
+#include <gtest/gtest.h>
 
 #include <chrono>
 #include <cstddef>
@@ -45,11 +48,12 @@ void set_limit(int resource, long value) {
 
 void become_user(const ProgramSetup& setup) {
     if (geteuid() != 0) return;
-    if (setup.as_nobody && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(126);
-    if (setup.uid < 0) return;
-    std::vector<gid_t> groups(setup.groups.begin(), setup.groups.end());
-    if (setgroups(groups.size(), groups.data()) != 0 || setgid(static_cast<gid_t>(setup.gid)) != 0 ||
-        setuid(static_cast<uid_t>(setup.uid)) != 0)
+    const RunAs& as = setup.as;
+    if (as.nobody && (setgid(65534) != 0 || setuid(65534) != 0)) _exit(126);
+    if (as.uid < 0) return;
+    std::vector<gid_t> groups(as.groups.begin(), as.groups.end());
+    if (setgroups(groups.size(), groups.data()) != 0 || setgid(static_cast<gid_t>(as.gid)) != 0 ||
+        setuid(static_cast<uid_t>(as.uid)) != 0)
         _exit(126);
 }
 
@@ -77,7 +81,7 @@ void refuse_unnamed_files() {
 }
 
 bool runs_as_another_user(const ProgramSetup& setup) {
-    return geteuid() == 0 && (setup.as_nobody || setup.uid >= 0);
+    return geteuid() == 0 && (setup.as.nobody || setup.as.uid >= 0);
 }
 
 // Other users may not reach the build below the checkout (a home directory
@@ -125,16 +129,16 @@ std::string closed_directory_on_the_way(const fs::path& path) {
     // The program gets the three standard descriptors and nothing else.
     for (int fd = 3; fd < 1024; ++fd) close(fd);
     become_user(setup);
-    if (setup.umask >= 0) umask(static_cast<mode_t>(setup.umask));
+    if (setup.as.umask >= 0) umask(static_cast<mode_t>(setup.as.umask));
     if (chdir(work_dir_of(p).c_str()) != 0) _exit(127);
     for (const std::string& entry : setup.env) putenv(const_cast<char*>(entry.c_str()));
-    set_limit(RLIMIT_FSIZE, setup.file_size_limit);
-    set_limit(RLIMIT_STACK, setup.stack_limit);
-    set_limit(RLIMIT_NOFILE, setup.descriptor_limit);
+    set_limit(RLIMIT_FSIZE, setup.limits.file_size);
+    set_limit(RLIMIT_STACK, setup.limits.stack);
+    set_limit(RLIMIT_NOFILE, setup.limits.descriptors);
     // A signal that dumps core leaves no core file among the run's files.
     const rlimit no_core{0, 0};
     setrlimit(RLIMIT_CORE, &no_core);
-    if (setup.without_unnamed_files) refuse_unnamed_files();
+    if (setup.limits.without_unnamed_files) refuse_unnamed_files();
     std::vector<char*> argv;
     argv.push_back(const_cast<char*>(program));
     for (const std::string& arg : setup.args) argv.push_back(const_cast<char*>(arg.c_str()));
@@ -155,7 +159,8 @@ int nonblocking_pipe(bool child_reads, int& child_end) {
 
 // Feeds the late input and drains the slow output while the program runs.
 void serve_pipes(StartedProgram& p, std::string& out, Clock::time_point started) {
-    if (p.input_pipe >= 0 && Clock::now() > started + std::chrono::milliseconds(p.setup.input_late_ms)) {
+    if (p.setup.pipes == Pipes::late_input && p.input_pipe >= 0 &&
+        Clock::now() > started + std::chrono::milliseconds(p.setup.input_late_ms)) {
         const std::string& input = p.setup.input;
         if (write(p.input_pipe, input.data(), input.size()) != static_cast<ssize_t>(input.size()))
             out += "<input not written>";
@@ -243,18 +248,47 @@ void pause_program(StartedProgram& p) {
 
 void resume_program(StartedProgram& p) { kill(p.pid, SIGCONT); }
 
+bool wait_for_output(StartedProgram& p, const std::string& text) {
+    const auto deadline = Clock::now() + std::chrono::seconds(p.setup.timeout_seconds);
+    for (;;) {
+        const std::size_t at = p.said.find(text, p.heard_to);
+        if (at != std::string::npos) {
+            p.heard_to = at + text.size();
+            return true;
+        }
+        if (Clock::now() > deadline) return false;
+        // Wakes as soon as output comes.
+        pollfd ready{p.output_pipe, POLLIN, 0};
+        if (poll(&ready, 1, 100) <= 0) continue;
+        char chunk[4096];
+        const ssize_t n = read(p.output_pipe, chunk, sizeof chunk);
+        if (n <= 0) return false;  // the program ended
+        p.said.append(chunk, static_cast<std::size_t>(n));
+    }
+}
+
+void type_line(StartedProgram& p, const std::string& line) {
+    const std::string typed = line + "\n";
+    if (write(p.input_pipe, typed.data(), typed.size()) != static_cast<ssize_t>(typed.size()))
+        ADD_FAILURE() << "the program took no input";
+}
+
 StartedProgram start_program(const ProgramSetup& setup) {
     StartedProgram p;
     p.setup = setup;
     prepare_run_directory(p);
     const ProgramSetup& s = p.setup;
     int child_in = -1, child_out = -1;
-    if (s.input_late_ms > 0) p.input_pipe = nonblocking_pipe(true, child_in);
-    if (s.slow_output_reader) p.output_pipe = nonblocking_pipe(false, child_out);
-    int paused[2];
-    if (s.paused_output_reader && pipe(paused) == 0) {
-        p.output_pipe = paused[0];
-        child_out = paused[1];
+    if (s.pipes == Pipes::late_input) p.input_pipe = nonblocking_pipe(true, child_in);
+    if (s.pipes == Pipes::slow_reader) p.output_pipe = nonblocking_pipe(false, child_out);
+    int ends[2];
+    if ((s.pipes == Pipes::paused_reader || s.pipes == Pipes::dialogue) && pipe(ends) == 0) {
+        p.output_pipe = ends[0];
+        child_out = ends[1];
+    }
+    if (s.pipes == Pipes::dialogue && pipe(ends) == 0) {
+        p.input_pipe = ends[1];
+        child_in = ends[0];
     }
     const char* program = runs_as_another_user(s) ? program_for_other_users().c_str() : PRIMESEARCH_BINARY;
     p.pid = fork();
@@ -270,7 +304,12 @@ ProgramRun finish_program(StartedProgram& p) {
     const auto deadline = started + std::chrono::seconds(p.setup.timeout_seconds);
     int wait_status = 0;
     auto pause = std::chrono::microseconds(200);
-    std::string piped;
+    std::string piped = p.said;
+    // The test has said all it had to: the input ends.
+    if (p.setup.pipes == Pipes::dialogue && p.input_pipe >= 0) {
+        close(p.input_pipe);
+        p.input_pipe = -1;
+    }
     // A run that ends before it writes is not signalled: its status says so.
     if (p.setup.signal != 0 && wait_until_writing(p)) kill(p.pid, p.setup.signal);
     while (waitpid(p.pid, &wait_status, WNOHANG) == 0) {
@@ -295,7 +334,7 @@ ProgramRun finish_program(StartedProgram& p) {
     if (p.input_pipe >= 0) close(p.input_pipe);
     if (!run.timed_out && WIFEXITED(wait_status)) run.status = WEXITSTATUS(wait_status);
     if (!run.timed_out && WIFSIGNALED(wait_status)) run.signal = WTERMSIG(wait_status);
-    if (p.setup.slow_output_reader || p.setup.paused_output_reader) run.out = piped;
+    if (p.setup.pipes != Pipes::none && p.setup.pipes != Pipes::late_input) run.out = piped;
     collect_run_files(p, run);
     return run;
 }

@@ -1,6 +1,6 @@
 // Runs the built program as a Windows process: CreateProcess with standard
-// input from a file and standard output and error into pipes, each drained
-// by a thread of its own. Limits and non-blocking pipes are POSIX matters;
+// input from a file (in a dialogue, a pipe the test writes) and standard
+// output and error into pipes, each drained by a thread of its own. Limits and non-blocking pipes are POSIX matters;
 // the tests that need them skip here. A signal is TerminateProcess here,
 // which is what a kill from the task manager does.
 #include "support/program_run.hpp"
@@ -10,10 +10,13 @@
 
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <condition_variable>
 #include <cstdio>
 #include <cstring>
 #include <initializer_list>
 #include <filesystem>
+#include <mutex>
 #include <thread>
 #include <vector>
 
@@ -23,13 +26,23 @@ namespace fs = std::filesystem;
 struct PipeDrain {
     HANDLE read = nullptr;
     std::string bytes;
+    bool ended = false;
+    std::mutex guard;  // over bytes and ended while the thread runs
+    std::condition_variable grown;
     std::thread reader;
 
     void start() {
         reader = std::thread([this] {
             char chunk[65536];
             DWORD got = 0;
-            while (ReadFile(read, chunk, sizeof chunk, &got, nullptr) && got > 0) bytes.append(chunk, got);
+            while (ReadFile(read, chunk, sizeof chunk, &got, nullptr) && got > 0) {
+                const std::lock_guard<std::mutex> lock(guard);
+                bytes.append(chunk, got);
+                grown.notify_all();
+            }
+            const std::lock_guard<std::mutex> lock(guard);
+            ended = true;
+            grown.notify_all();
         });
     }
     void finish() {
@@ -42,6 +55,7 @@ struct PipeDrain {
 
 struct WindowsPipes {
     PipeDrain out, err;
+    HANDLE input = nullptr;  // a dialogue's: the test writes it
 };
 
 namespace {
@@ -141,6 +155,27 @@ double processor_seconds(const StartedProgram& p) {
     return seconds(user) + seconds(system);
 }
 
+bool wait_for_output(StartedProgram& p, const std::string& text) {
+    PipeDrain& out = p.pipes->out;
+    std::unique_lock<std::mutex> lock(out.guard);
+    std::size_t at = std::string::npos;
+    const bool heard = out.grown.wait_for(lock, std::chrono::seconds(p.setup.timeout_seconds), [&] {
+        at = out.bytes.find(text, p.heard_to);
+        return at != std::string::npos || out.ended;
+    });
+    if (!heard || at == std::string::npos) return false;
+    p.heard_to = at + text.size();
+    return true;
+}
+
+void type_line(StartedProgram& p, const std::string& line) {
+    const std::string typed = line + "\n";
+    DWORD put = 0;
+    if (!WriteFile(p.pipes->input, typed.data(), static_cast<DWORD>(typed.size()), &put, nullptr) ||
+        put != typed.size())
+        ADD_FAILURE() << "the program took no input";
+}
+
 void pause_program(StartedProgram& p) { ntdll_call("NtSuspendProcess")(static_cast<HANDLE>(p.process)); }
 void resume_program(StartedProgram& p) { ntdll_call("NtResumeProcess")(static_cast<HANDLE>(p.process)); }
 
@@ -149,9 +184,14 @@ StartedProgram start_program(const ProgramSetup& setup) {
     p.setup = setup;
     prepare_run_directory(p);
     p.pipes = std::make_shared<WindowsPipes>();
-    const HANDLE in = CreateFileW((fs::path(p.dir) / "stdin").c_str(), GENERIC_READ,
-                                  FILE_SHARE_READ, &inherited_handles, OPEN_EXISTING,
-                                  FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE in = nullptr;
+    if (setup.pipes == Pipes::dialogue) {
+        CreatePipe(&in, &p.pipes->input, &inherited_handles, 0);
+        SetHandleInformation(p.pipes->input, HANDLE_FLAG_INHERIT, 0);
+    } else {
+        in = CreateFileW((fs::path(p.dir) / "stdin").c_str(), GENERIC_READ, FILE_SHARE_READ,
+                         &inherited_handles, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    }
     const HANDLE out = output_pipe(p.pipes->out);
     const HANDLE err = setup.merge_err ? out : output_pipe(p.pipes->err);
     std::string command = quoted(PRIMESEARCH_BINARY);
@@ -188,14 +228,17 @@ StartedProgram start_program(const ProgramSetup& setup) {
     CloseHandle(out);
     if (err != out) CloseHandle(err);
     // A paused reader starts reading when the run is finished.
-    if (!setup.paused_output_reader) p.pipes->out.start();
+    if (setup.pipes != Pipes::paused_reader) p.pipes->out.start();
     if (!setup.merge_err) p.pipes->err.start();
     return p;
 }
 
 ProgramRun finish_program(StartedProgram& p) {
     ProgramRun run;
-    if (p.setup.paused_output_reader) p.pipes->out.start();
+    if (p.setup.pipes == Pipes::paused_reader) p.pipes->out.start();
+    // The test has said all it had to: the input ends.
+    if (p.pipes->input != nullptr) CloseHandle(p.pipes->input);
+    p.pipes->input = nullptr;
     const auto process = static_cast<HANDLE>(p.process);
     if (process != nullptr) {
         // A run that ends before it writes is not killed: `signal` stays 0.
