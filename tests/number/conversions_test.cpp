@@ -2,6 +2,8 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <initializer_list>
+#include <utility>
 
 #include "number/to_floating.hpp"
 #include "number/to_integer.hpp"
@@ -26,37 +28,48 @@ TEST(ToInteger, WrapsModulo2To32InsteadOfSaturating) {
     EXPECT_EQ(to_integer("99999999999999999999"), static_cast<int>(1661992959u));
 }
 
+// What to_floating reads from each text.
+void expect_read(std::initializer_list<std::pair<const char*, double>> cases) {
+    for (const auto& [text, value] : cases) EXPECT_EQ(to_floating(text), value) << text;
+}
+
 TEST(ToFloating, ReadsDecimalFormsWithEOrDExponent) {
-    EXPECT_EQ(to_floating("1e3"), 1000.0);
-    EXPECT_EQ(to_floating("1d3"), 1000.0);
-    EXPECT_EQ(to_floating("1D+3"), 1000.0);
-    EXPECT_EQ(to_floating("2.5d-1"), 0.25);
-    EXPECT_EQ(to_floating(" -2.5"), -2.5);
-    EXPECT_EQ(to_floating(".5"), 0.5);
-    EXPECT_EQ(to_floating("+.5"), 0.5);
-    EXPECT_EQ(to_floating("5."), 5.0);
-    EXPECT_EQ(to_floating("0.1"), 0.1);
-    EXPECT_EQ(to_floating("1.7976931348623157d308"), 1.7976931348623157e308);
+    expect_read({
+        {"1e3", 1000.0},
+        {"1d3", 1000.0},
+        {"1D+3", 1000.0},
+        {"2.5d-1", 0.25},
+        {" -2.5", -2.5},
+        {".5", 0.5},
+        {"+.5", 0.5},
+        {"5.", 5.0},
+        {"0.1", 0.1},
+        {"1.7976931348623157d308", 1.7976931348623157e308},
+    });
 }
 
 TEST(ToFloating, StopsWhereTheNumberEnds) {
-    EXPECT_EQ(to_floating("1e"), 1.0);
-    EXPECT_EQ(to_floating("1e+"), 1.0);
-    EXPECT_EQ(to_floating("1d-x"), 1.0);
-    EXPECT_EQ(to_floating("1+5"), 1.0);
-    EXPECT_EQ(to_floating("7abc"), 7.0);
-    EXPECT_EQ(to_floating("."), 0.0);
-    EXPECT_EQ(to_floating(""), 0.0);
-    EXPECT_EQ(to_floating("-"), 0.0);
+    expect_read({
+        {"1e", 1.0},
+        {"1e+", 1.0},
+        {"1d-x", 1.0},
+        {"1+5", 1.0},
+        {"7abc", 7.0},
+        {".", 0.0},
+        {"", 0.0},
+        {"-", 0.0},
+    });
 }
 
 TEST(ToFloating, RefusesWordsAndHexadecimal) {
-    EXPECT_EQ(to_floating("inf"), 0.0);
-    EXPECT_EQ(to_floating("-infinity"), 0.0);
-    EXPECT_EQ(to_floating("nan"), 0.0);
-    EXPECT_EQ(to_floating("0x10"), 0.0);
-    EXPECT_EQ(to_floating("0X1p4"), 0.0);
-    EXPECT_EQ(to_floating("１２"), 0.0);
+    expect_read({
+        {"inf", 0.0},
+        {"-infinity", 0.0},
+        {"nan", 0.0},
+        {"0x10", 0.0},
+        {"0X1p4", 0.0},
+        {"１２", 0.0},
+    });
 }
 
 TEST(ToFloating, OverflowsToInfinityAndUnderflowsToZero) {
