@@ -58,6 +58,11 @@ bool same_owner(int fd, const struct stat& old) {
            fchown(fd, old.st_uid, old.st_gid) == 0;
 }
 
+// As another user: the old file's group, where it is one of the user's.
+bool same_group(int fd, const struct stat& old) {
+    return fchown(fd, static_cast<uid_t>(-1), old.st_gid) == 0;
+}
+
 // Last, since a change of owner clears the set-user and set-group bits.
 bool same_mode(int fd, const struct stat& old) {
     struct stat now;
@@ -77,8 +82,6 @@ void carry_permitted_attributes(int fd, int old) {
     struct stat st;
     if (fstat(old, &st) != 0) return;
     same_extended_attributes(fd, old);
-    if (!same_owner(fd, st) && fchown(fd, static_cast<uid_t>(-1), st.st_gid) != 0) {
-        // not in the old file's group: the new file keeps the user's
-    }
+    if (!same_owner(fd, st)) same_group(fd, st);
     same_mode(fd, st);
 }

@@ -27,6 +27,11 @@ struct Look {
     std::uint32_t permissions = 0;  // mode bits on Linux, attributes on Windows
 };
 
+// A name that is not replaced, and why.
+inline Look refused(Refusal why) {
+    return {Standing::refused, why, {}, 0, 0};
+}
+
 // One replacement in progress; `fd` takes the new content.
 struct Replacement {
     int fd = -1;

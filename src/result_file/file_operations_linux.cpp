@@ -33,10 +33,6 @@ bool planted_in_shared_directory(const struct stat& file) {
     return shared && file.st_uid != geteuid() && file.st_uid != dir.st_uid;
 }
 
-Look refused(Refusal why) {
-    return {Standing::refused, why, {}, 0, 0};
-}
-
 FileIdentity identity(const struct stat& st) {
     return {static_cast<std::uint64_t>(st.st_dev), static_cast<std::uint64_t>(st.st_ino)};
 }

@@ -73,10 +73,6 @@ bool information(const wchar_t* name, BY_HANDLE_FILE_INFORMATION& info) {
     return ok;
 }
 
-Look refused(Refusal why) {
-    return {Standing::refused, why, {}, 0, 0};
-}
-
 // A program that holds the old file (a viewer, a virus scanner) makes the
 // rename fail for as long as it holds it.
 bool held_by_another_program(DWORD error) {

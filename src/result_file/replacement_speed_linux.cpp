@@ -35,10 +35,6 @@ struct PageDropper {
     }
 } page_dropper;
 
-void wait_for_page_dropper() {
-    page_dropper.wait();
-}
-
 // The old file's pages in the page cache are of no more use to this run,
 // and writing a new file as large while they are held makes many runs far
 // slower: a second run of mode 4 over 1..2e9, beside primesieve writing a
@@ -105,7 +101,7 @@ bool close_in_other_process(int fd) {
 }  // namespace
 
 void speed_up_start(const Replacement& r, const char* name, std::uint64_t expected_size) {
-    wait_for_page_dropper();
+    page_dropper.wait();
     room_given = false;
     if (expected_size < large_file || r.elsewhere) return;
     const int old = open(name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
@@ -127,9 +123,10 @@ void speed_up_start(const Replacement& r, const char* name, std::uint64_t expect
 // The room given beyond the content goes back; should that fail, it stays
 // allocated past the end, which harms nothing.
 void speed_up_end(const Replacement& r) {
-    wait_for_page_dropper();
+    page_dropper.wait();
     struct stat st;
-    if (room_given && r.fd >= 0 && fstat(r.fd, &st) == 0 && ftruncate(r.fd, st.st_size) != 0) {
+    if (room_given && r.fd >= 0 && fstat(r.fd, &st) == 0) {
+        [[maybe_unused]] const int ignored = ftruncate(r.fd, st.st_size);
     }
     room_given = false;
 }

@@ -92,10 +92,10 @@ struct FakeFiles final : FileOperations {
     }
 
     Look look_at(const char* name) override {
-        if (fails()) return {Standing::refused, Refusal::unreadable, {}, 0, 0};
+        if (fails()) return refused(Refusal::unreadable);
         const auto at = names.find(name);
         if (at == names.end()) return {};
-        if (refusal != Refusal::none) return {Standing::refused, refusal, {}, 0, 0};
+        if (refusal != Refusal::none) return refused(refusal);
         const auto id = reinterpret_cast<std::uintptr_t>(at->second.get());
         return {Standing::replaceable, Refusal::none, {1, id}, at->second->links, 0644};
     }
